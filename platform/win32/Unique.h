@@ -1,0 +1,95 @@
+#pragma once
+// One move-only owner for every kind of handle: the close function is a
+// template parameter, the invalid value too. Copying is deleted.
+
+#include <windows.h>
+
+#include <utility>
+
+namespace varnel::win32 {
+
+template <typename T, auto Close, T Invalid = T{}>
+class Unique {
+ public:
+  Unique() noexcept = default;
+  explicit Unique(T value) noexcept : value_(value) {}
+  Unique(const Unique&) = delete;
+  Unique& operator=(const Unique&) = delete;
+  Unique(Unique&& other) noexcept : value_(std::exchange(other.value_, Invalid)) {}
+  Unique& operator=(Unique&& other) noexcept {
+    if (this != &other) reset(std::exchange(other.value_, Invalid));
+    return *this;
+  }
+  ~Unique() { reset(); }
+
+  T get() const noexcept { return value_; }
+  explicit operator bool() const noexcept { return value_ != Invalid; }
+  T release() noexcept { return std::exchange(value_, Invalid); }
+  void reset(T value = Invalid) noexcept {
+    T old = std::exchange(value_, value);
+    if (old != Invalid) Close(old);
+  }
+  // For out-parameters: frees what is held and hands out the slot.
+  T* put() noexcept {
+    reset();
+    return &value_;
+  }
+
+ private:
+  T value_ = Invalid;
+};
+
+inline void CloseHandleNoThrow(HANDLE h) noexcept { ::CloseHandle(h); }
+inline void FindCloseNoThrow(HANDLE h) noexcept { ::FindClose(h); }
+inline void RegCloseKeyNoThrow(HKEY k) noexcept { ::RegCloseKey(k); }
+inline void DeleteObjectNoThrow(HGDIOBJ o) noexcept { ::DeleteObject(o); }
+inline void DestroyWindowNoThrow(HWND w) noexcept { ::DestroyWindow(w); }
+inline void CoTaskMemFreeNoThrow(void* p) noexcept { ::CoTaskMemFree(p); }
+inline void DeleteDCNoThrow(HDC dc) noexcept { ::DeleteDC(dc); }
+inline void DestroyIconNoThrow(HICON icon) noexcept { ::DestroyIcon(icon); }
+
+using UniqueHandle = Unique<HANDLE, CloseHandleNoThrow>;
+using UniqueFind = Unique<HANDLE, FindCloseNoThrow, INVALID_HANDLE_VALUE>;
+using UniqueKey = Unique<HKEY, RegCloseKeyNoThrow>;
+using UniqueGdi = Unique<HGDIOBJ, DeleteObjectNoThrow>;
+using UniqueBitmap = Unique<HBITMAP, DeleteObjectNoThrow>;
+using UniqueFont = Unique<HFONT, DeleteObjectNoThrow>;
+using UniqueBrush = Unique<HBRUSH, DeleteObjectNoThrow>;
+using UniqueWindow = Unique<HWND, DestroyWindowNoThrow>;
+using UniqueMemDC = Unique<HDC, DeleteDCNoThrow>;
+using UniqueIcon = Unique<HICON, DestroyIconNoThrow>;
+
+// A CoTaskMem-allocated wide string, as COM hands them out.
+using UniqueCoTaskString = Unique<wchar_t*, CoTaskMemFreeNoThrow>;
+
+// COM pointer: Release on every way out.
+template <typename I>
+class ComPtr {
+ public:
+  ComPtr() noexcept = default;
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+  ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
+  ComPtr& operator=(ComPtr&& other) noexcept {
+    if (this != &other) reset(std::exchange(other.p_, nullptr));
+    return *this;
+  }
+  ~ComPtr() { reset(); }
+  I* get() const noexcept { return p_; }
+  I* operator->() const noexcept { return p_; }
+  explicit operator bool() const noexcept { return p_ != nullptr; }
+  void reset(I* p = nullptr) noexcept {
+    I* old = std::exchange(p_, p);
+    if (old) old->Release();
+  }
+  I** put() noexcept {
+    reset();
+    return &p_;
+  }
+  void** put_void() noexcept { return reinterpret_cast<void**>(put()); }
+
+ private:
+  I* p_ = nullptr;
+};
+
+}  // namespace varnel::win32

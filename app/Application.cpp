@@ -1,0 +1,95 @@
+#include "app/Application.h"
+
+#include <objbase.h>
+#include <ole2.h>
+
+#include "platform/win32/Errors.h"
+#include "platform/win32/Text.h"
+#include "runtime/Exceptions.h"
+
+namespace varnel::app {
+
+OleSession::OleSession() { initialized_ = SUCCEEDED(::OleInitialize(nullptr)); }
+
+OleSession::~OleSession() {
+  if (initialized_) ::OleUninitialize();
+}
+
+namespace {
+constexpr wchar_t kAppWindowClass[] = L"VarnelApplication";
+}
+
+Application::Application() {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = ::DefWindowProcW;
+  wc.hInstance = ::GetModuleHandleW(nullptr);
+  wc.hIcon = ::LoadIconW(wc.hInstance, L"MAINICON");
+  wc.lpszClassName = kAppWindowClass;
+  if (!::RegisterClassExW(&wc)) win32::RaiseLastOSError();
+  // Hidden and a tool window: it owns dialogs and boxes but has no taskbar
+  // button; the main window carries that.
+  window_.reset(::CreateWindowExW(WS_EX_TOOLWINDOW, kAppWindowClass, L"", WS_POPUP, 0, 0, 0, 0,
+                                  nullptr, nullptr, wc.hInstance, nullptr));
+  if (!window_) win32::RaiseLastOSError();
+  messageBox_ = std::make_unique<win32::MessageBoxWin32>(window_.get());
+}
+
+Application::~Application() {
+  window_.reset();
+  if (coInitialized_) ::CoUninitialize();
+}
+
+void Application::Initialize() { coInitialized_ = SUCCEEDED(::CoInitialize(nullptr)); }
+
+void Application::SetTitle(const String& title) {
+  title_ = title;
+  ::SetWindowTextW(window_.get(), win32::W(title_));
+}
+
+void Application::Run(forms::Form& mainForm) {
+  mainForm.Show();
+  while (!terminated_) {
+    ProcessMessages();
+    if (terminated_) break;
+    ::WaitMessage();
+  }
+}
+
+void Application::Terminate() { ::PostQuitMessage(0); }
+
+void Application::ProcessMessages() {
+  MSG msg{};
+  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      terminated_ = true;
+      continue;
+    }
+    if (forms::Form::PreTranslate(msg)) continue;
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+}
+
+void Application::HandleException() noexcept {
+  try {
+    if (const HWND capture = ::GetCapture()) ::SendMessageW(capture, WM_CANCELMODE, 0, 0);
+    String message;
+    try {
+      throw;
+    } catch (const EAbort&) {
+      return;  // the silent abort shows nothing
+    } catch (const Exception& e) {
+      message = e.Message();
+    } catch (const std::exception& e) {
+      message = FromUtf8(e.what());
+    } catch (...) {
+      message = u"Unknown error";
+    }
+    messageBox_->Show(PresentableMessage(message), title_, MB_OK | MB_ICONERROR);
+  } catch (...) {
+    // Nothing may leave the presentation: it runs inside window procedures.
+  }
+}
+
+}  // namespace varnel::app

@@ -1,0 +1,74 @@
+#pragma once
+// A window is described by a layout table: one row per control, in the
+// order the controls are declared, each naming its kind, parent, caption,
+// position and size (pixels at 96 dpi, relative to the parent's client
+// area), tab order and event bindings. The toolkit builds the window from it.
+
+#include <climits>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "runtime/String.h"
+
+namespace varnel::forms {
+
+enum class Kind {
+  Label,
+  Edit,
+  RadioButton,
+  GroupBox,
+  Panel,
+  RadioGroup,
+  PictureButton,  // push button with a bitmap glyph and optional text
+  FlatButton,     // tool button: frame only while the mouse is over it, no focus
+  Image,          // stretches its picture over the whole control
+  Custom,         // a control the form creates itself (see Form::CreateCustom)
+};
+
+enum class Align { None, Top };
+enum class TextAlign { Left, Right };
+
+inline constexpr int kNoTab = INT_MAX;
+
+// Font override for one control; empty face = the form's font.
+struct FontSpec {
+  String Face;
+  int Height = 0;  // character height in pixels
+  bool Bold = false;
+  std::uint32_t Color = 0xFFFFFFFF;  // 0x00BBGGRR; all ones = window text colour
+};
+
+struct ControlSpec {
+  String Name;
+  Kind Type;
+  String Parent;  // empty = the form itself
+  String Caption;
+  int Left = 0;
+  int Top = 0;
+  int Width = 0;
+  int Height = 0;
+  int TabOrder = kNoTab;
+
+  // Kind-specific settings.
+  std::vector<String> Items;  // radio group items
+  int Columns = 1;            // radio group columns
+  int ItemIndex = -1;         // radio group selection
+  bool Checked = false;       // radio button
+  bool ReadOnly = false;      // edit
+  bool Password = false;      // edit: input shown as "*"
+  bool Default = false;       // picture button: Enter presses it
+  bool AutoSize = false;      // label: width and height follow the text
+  bool WordWrap = false;      // label
+  TextAlign Alignment = TextAlign::Left;
+  Align Dock = Align::None;
+  int Picture = 0;            // resource id of the bitmap or PNG
+  int GlyphCount = 1;         // images in the bitmap strip: [enabled, disabled]
+  FontSpec Font;
+
+  std::function<void()> OnClick;  // click, selection or change, by kind
+};
+
+using Layout = std::vector<ControlSpec>;
+
+}  // namespace varnel::forms

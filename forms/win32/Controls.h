@@ -1,0 +1,136 @@
+#pragma once
+// The standard controls of the toolkit, one class per kind.
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "forms/win32/Control.h"
+#include "platform/win32/Unique.h"
+
+namespace varnel::forms {
+
+// Static text. With AutoSize the control takes the size of its text.
+class Label : public Control {
+ public:
+  Label(Form& form, const ControlSpec& spec);
+  void SetCaption(const String& text) override;
+
+ private:
+  void FitToText();
+  bool autoSize_;
+};
+
+class Edit : public Control {
+ public:
+  Edit(Form& form, const ControlSpec& spec);
+  String Text() const { return Caption(); }
+  void SetText(const String& text) { SetCaptionOnly(text); }
+  void Notify(WORD code) override;
+};
+
+class RadioButton : public Control {
+ public:
+  RadioButton(Form& form, const ControlSpec& spec);
+  bool Checked() const;
+  void SetChecked(bool checked);
+  void Notify(WORD code) override;
+};
+
+// A group box or a panel: a window that holds other controls. Group boxes
+// draw an etched frame with their caption; panels draw nothing but their
+// background.
+class Container : public Control {
+ public:
+  Container(Form& form, const ControlSpec& spec);
+  bool IsGroup() const { return group_; }
+  // Where top-docked children start: group boxes keep their frame free.
+  RECT AlignArea() const;
+  static void Register();
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  bool group_;
+};
+
+using GroupBox = Container;
+using Panel = Container;
+
+// A group box whose items are radio buttons laid out in columns.
+class RadioGroup : public Container {
+ public:
+  RadioGroup(Form& form, const ControlSpec& spec);
+  int ItemIndex() const;
+  void SetItemIndex(int index);
+  void ItemClicked();
+
+ private:
+  std::vector<HWND> items_;
+  int lastIndex_;
+};
+
+// Bitmap strip [enabled, disabled] whose lower-left pixel colour is
+// transparent. A strip of one image gets a greyed twin computed from it.
+class Glyph {
+ public:
+  Glyph() = default;
+  Glyph(int resourceId, int count);
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  void Draw(HDC dc, int x, int y, bool enabled) const;
+  explicit operator bool() const { return static_cast<bool>(bitmap_); }
+
+ private:
+  win32::UniqueBitmap bitmap_;  // 32-bit top-down: enabled image, disabled image
+  int width_ = 0;
+  int height_ = 0;
+  COLORREF transparent_ = 0;
+};
+
+// Push button with a glyph left of its text (or alone, centred).
+class PictureButton : public Control {
+ public:
+  PictureButton(Form& form, const ControlSpec& spec);
+  void DrawItem(const DRAWITEMSTRUCT& item) override;
+  bool IsDefault() const { return default_; }
+
+ private:
+  Glyph glyph_;
+  bool default_;
+};
+
+// Tool button: flat until the mouse is over it, never takes the keyboard
+// focus; answers BM_CLICK and its "&" accelerator.
+class FlatButton : public Control {
+ public:
+  FlatButton(Form& form, const ControlSpec& spec);
+  static void Register();
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
+  void Paint(HDC dc);
+  void Click();
+  Glyph glyph_;
+  bool hot_ = false;
+  bool pressed_ = false;
+};
+
+// A picture stretched over the whole control, aspect not kept.
+class Image : public Control {
+ public:
+  Image(Form& form, const ControlSpec& spec);
+  static void Register();
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  std::vector<std::uint32_t> pixels_;  // 0xAARRGGBB, top-down
+  int width_ = 0;
+  int height_ = 0;
+};
+
+// The text of `hwnd` for drawing: "&x" marks an accelerator.
+String WindowText(HWND hwnd);
+
+}  // namespace varnel::forms

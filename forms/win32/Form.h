@@ -1,0 +1,106 @@
+#pragma once
+// A top-level window built from a layout table. The form owns its controls
+// and its fonts; its window procedure dispatches notifications to them and
+// hands every exception a handler throws to the host's error presentation.
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "forms/Layout.h"
+#include "forms/win32/Control.h"
+#include "forms/win32/Host.h"
+#include "platform/win32/Unique.h"
+
+namespace varnel::forms {
+
+struct FormSpec {
+  String ClassName;  // window class, e.g. u"TFrmVarnel"
+  String Caption;
+  int ClientWidth = 0;
+  int ClientHeight = 0;
+  bool MinimizeBox = false;
+  bool MaximizeBox = false;
+  FontSpec Font;     // the font of the form and of every control
+  HWND Owner = nullptr;  // owner window; nullptr = its own taskbar button
+};
+
+class Form {
+ public:
+  Form(IFormHost& host, const FormSpec& spec);
+  Form(const Form&) = delete;
+  Form& operator=(const Form&) = delete;
+  virtual ~Form();
+
+  HWND Handle() const { return hwnd_.get(); }
+  IFormHost& Host() const { return host_; }
+
+  String Caption() const;
+  void SetCaption(const String& text);
+  int Left() const;
+  int Width() const;   // outer width, frame included
+  int Height() const;  // outer height
+  void SetHeight(int height);
+  bool Visible() const;
+
+  // Shows the window. The first time, the show handler runs first and the
+  // window is then centred on the work area.
+  void Show();
+  void Hide();
+  void BringToFront();
+
+  template <typename T>
+  T& Get(const String& name) const {
+    return dynamic_cast<T&>(Find(name));
+  }
+  Control& Find(const String& name) const;
+
+  // Lays out the top-docked controls of `parent` (nullptr = the form) again:
+  // visible bands stack from the top, hidden ones take no room.
+  void Realign(Control* parent = nullptr);
+
+  HFONT FontFor(const FontSpec& spec);
+  HBRUSH FaceBrush() const { return faceBrush_; }
+  HWND ParentWindowFor(const String& parentName) const;
+  int NextControlId() { return nextId_++; }
+  // Picture button pressed by Enter.
+  void SetDefaultButton(Control* button) { default_ = button; }
+
+  // Keyboard handling for the message pump: accelerators ("&" letters),
+  // Enter for the default button, tab navigation. True when handled.
+  static bool PreTranslate(MSG& msg);
+
+ protected:
+  // Creates the controls of a layout table, parents first, siblings in tab
+  // order. `custom` builds the controls of kind Custom.
+  void Build(const Layout& layout,
+             const std::function<std::unique_ptr<Control>(const ControlSpec&)>& custom = {});
+  virtual void OnShow() {}
+  // Close box or system menu: the main window terminates the application;
+  // other windows decide for themselves.
+  virtual void OnClose();
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  void CreateChildren(const Layout& layout, const String& parent,
+                      const std::function<std::unique_ptr<Control>(const ControlSpec&)>& custom);
+  Control* FromHandle(HWND hwnd) const;
+  bool PressAccelerator(wchar_t key);
+
+  IFormHost& host_;
+  win32::UniqueWindow hwnd_;
+  HBRUSH faceBrush_ = nullptr;  // a system colour brush: never deleted
+  std::vector<std::unique_ptr<Control>> controls_;
+  std::map<String, Control*> byName_;
+  std::vector<std::pair<FontSpec, win32::UniqueFont>> fonts_;
+  FontSpec font_;
+  Control* default_ = nullptr;
+  int nextId_ = 100;
+  bool shown_ = false;
+  HWND lastFocus_ = nullptr;
+};
+
+}  // namespace varnel::forms

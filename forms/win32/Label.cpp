@@ -1,0 +1,42 @@
+#include "forms/win32/Controls.h"
+#include "forms/win32/Create.h"
+
+namespace varnel::forms {
+
+Label::Label(Form& form, const ControlSpec& spec) : Control(form, spec), autoSize_(spec.AutoSize) {
+  DWORD style = SS_NOPREFIX;
+  if (spec.Alignment == TextAlign::Right) {
+    style |= SS_RIGHT;
+  } else {
+    style |= spec.WordWrap ? SS_LEFT : SS_LEFTNOWORDWRAP;
+  }
+  Attach(detail::CreateChild(form, spec, L"STATIC", style));
+  SetFont(form.FontFor(spec.Font));
+  if (autoSize_) FitToText();
+}
+
+void Label::SetCaption(const String& text) {
+  SetCaptionOnly(text);
+  if (autoSize_) FitToText();
+  Repaint();
+}
+
+void Label::FitToText() {
+  const String text = Caption();
+  const HDC dc = ::GetDC(Handle());
+  const HGDIOBJ old = ::SelectObject(dc, Font());
+  RECT rect{0, 0, 0, 0};
+  if (text.empty()) {
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(dc, &metrics);
+    rect.bottom = metrics.tmHeight;
+  } else {
+    ::DrawTextW(dc, win32::W(text), static_cast<int>(text.size()), &rect,
+                DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  }
+  ::SelectObject(dc, old);
+  ::ReleaseDC(Handle(), dc);
+  SetBounds(Left(), Top(), rect.right - rect.left, rect.bottom - rect.top);
+}
+
+}  // namespace varnel::forms

@@ -1,0 +1,149 @@
+#include "setup/win32/UVarnel.h"
+
+#include <vector>
+
+#include "platform/win32/Text.h"
+#include "resources/resource.h"
+#include "runtime/Exceptions.h"
+#include "setup/SetupRules.h"
+#include "versioninfo/VersionInfo.h"
+
+namespace varnel::setup {
+
+using forms::Align;
+using forms::ControlSpec;
+using forms::Kind;
+
+namespace {
+
+forms::FontSpec Tahoma() { return {u"Tahoma", 11, false, 0xFFFFFFFF}; }
+
+forms::FormSpec WindowSpec() {
+  forms::FormSpec spec;
+  spec.ClassName = u"TFrmVarnel";
+  spec.Caption = u"Configuración Servidores Quiral ";
+  spec.ClientWidth = 393;
+  spec.ClientHeight = 456;
+  spec.Font = Tahoma();
+  return spec;
+}
+
+String OwnExecutablePath() {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD length =
+        ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length < buffer.size()) return win32::FromW(buffer.data(), length);
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+}  // namespace
+
+TFrmVarnel::TFrmVarnel(forms::IFormHost& host, SetupServices services)
+    : Form(host, WindowSpec()), services_(services) {
+  // name, kind, parent, caption, left, top, width, height, tab order, ...
+  const forms::Layout layout = {
+      {.Name = u"Image1", .Type = Kind::Image, .Left = 0, .Top = 0, .Width = 393, .Height = 86,
+       .Dock = Align::Top, .Picture = IDB_BANNER},
+      {.Name = u"LblVersion", .Type = Kind::Label, .Caption = u"Versión:", .Left = 299,
+       .Top = 438, .Width = 39, .Height = 13, .AutoSize = true, .Font = Tahoma()},
+      {.Name = u"GroupBox1", .Type = Kind::GroupBox,
+       .Caption = u" Seguridad de componentes DCOM ", .Left = 57, .Top = 220, .Width = 280,
+       .Height = 200, .TabOrder = 1},
+      {.Name = u"LblUsuario", .Type = Kind::Label, .Parent = u"GroupBox1", .Caption = u"Usuario:",
+       .Left = 22, .Top = 115, .Width = 40, .Height = 13, .AutoSize = true},
+      {.Name = u"LblContrasena", .Type = Kind::Label, .Parent = u"GroupBox1",
+       .Caption = u"Contraseña:", .Left = 22, .Top = 139, .Width = 60, .Height = 13,
+       .AutoSize = true},
+      {.Name = u"LblConfContrasena", .Type = Kind::Label, .Parent = u"GroupBox1",
+       .Caption = u"Confirmar contraseña:", .Left = 22, .Top = 163, .Width = 108, .Height = 13,
+       .AutoSize = true},
+      {.Name = u"RdbUsuarioInactivo", .Type = Kind::RadioButton, .Parent = u"GroupBox1",
+       .Caption = u"Usuario interactivo", .Left = 22, .Top = 29, .Width = 113, .Height = 17,
+       .TabOrder = 0, .OnClick = [this] { RdbUsuarioInactivoClick(); }},
+      {.Name = u"RdbUsuarioInicial", .Type = Kind::RadioButton, .Parent = u"GroupBox1",
+       .Caption = u"Usuario inicial", .Left = 22, .Top = 47, .Width = 113, .Height = 17,
+       .TabOrder = 1, .OnClick = [this] { RdbUsuarioInactivoClick(); }},
+      {.Name = u"RdbEsteUsuario", .Type = Kind::RadioButton, .Parent = u"GroupBox1",
+       .Caption = u"Este usuario", .Left = 22, .Top = 66, .Width = 113, .Height = 17,
+       .TabOrder = 2, .Checked = true, .OnClick = [this] { RdbEsteUsuarioClick(); }},
+      {.Name = u"EdtUsuario", .Type = Kind::Edit, .Parent = u"GroupBox1", .Left = 136, .Top = 113,
+       .Width = 121, .Height = 21, .TabOrder = 3},
+      {.Name = u"EdtContrasena", .Type = Kind::Edit, .Parent = u"GroupBox1", .Left = 136,
+       .Top = 137, .Width = 121, .Height = 21, .TabOrder = 4, .Password = true},
+      {.Name = u"EdtConfContrasena", .Type = Kind::Edit, .Parent = u"GroupBox1", .Left = 136,
+       .Top = 161, .Width = 121, .Height = 21, .TabOrder = 5, .Password = true},
+      {.Name = u"GrbDirectorio", .Type = Kind::GroupBox,
+       .Caption = u" Directorio Servidores DCOM Quiral ", .Left = 7, .Top = 142, .Width = 378,
+       .Height = 64, .TabOrder = 2},
+      {.Name = u"EdtDirSvrDcom", .Type = Kind::Edit, .Parent = u"GrbDirectorio", .Left = 11,
+       .Top = 32, .Width = 335, .Height = 21, .TabOrder = 0, .ReadOnly = true},
+      {.Name = u"BitBtnDirServ", .Type = Kind::PictureButton, .Parent = u"GrbDirectorio",
+       .Left = 346, .Top = 31, .Width = 22, .Height = 22, .TabOrder = 1, .Picture = IDB_FOLDER,
+       .OnClick = [this] { BitBtnDirServClick(); }},
+      {.Name = u"BitBtnAceptar", .Type = Kind::PictureButton, .Caption = u"&Aceptar", .Left = 159,
+       .Top = 426, .Width = 75, .Height = 25, .TabOrder = 3, .Default = true,
+       .Picture = IDB_ACEPTAR, .GlyphCount = 2, .OnClick = [this] { BitBtnAceptarClick(); }},
+      {.Name = u"RdgTipRegi", .Type = Kind::RadioGroup, .Caption = u" Modalidad de Registro ",
+       .Left = 8, .Top = 92, .Width = 377, .Height = 44, .TabOrder = 0,
+       .Items = {u"Directorio", u"Programa"}, .Columns = 2, .ItemIndex = 0,
+       .OnClick = [this] { RdgTipRegiClick(); }},
+  };
+  Build(layout);
+
+  GroupBox1 = &Get<forms::GroupBox>(u"GroupBox1");
+  LblUsuario = &Get<forms::Label>(u"LblUsuario");
+  LblContrasena = &Get<forms::Label>(u"LblContrasena");
+  LblConfContrasena = &Get<forms::Label>(u"LblConfContrasena");
+  RdbUsuarioInactivo = &Get<forms::RadioButton>(u"RdbUsuarioInactivo");
+  RdbUsuarioInicial = &Get<forms::RadioButton>(u"RdbUsuarioInicial");
+  RdbEsteUsuario = &Get<forms::RadioButton>(u"RdbEsteUsuario");
+  EdtUsuario = &Get<forms::Edit>(u"EdtUsuario");
+  EdtContrasena = &Get<forms::Edit>(u"EdtContrasena");
+  EdtConfContrasena = &Get<forms::Edit>(u"EdtConfContrasena");
+  GrbDirectorio = &Get<forms::GroupBox>(u"GrbDirectorio");
+  EdtDirSvrDcom = &Get<forms::Edit>(u"EdtDirSvrDcom");
+  BitBtnDirServ = &Get<forms::PictureButton>(u"BitBtnDirServ");
+  BitBtnAceptar = &Get<forms::PictureButton>(u"BitBtnAceptar");
+  RdgTipRegi = &Get<forms::RadioGroup>(u"RdgTipRegi");
+  Image1 = &Get<forms::Image>(u"Image1");
+  LblVersion = &Get<forms::Label>(u"LblVersion");
+}
+
+void TFrmVarnel::FormShow() {
+  TEXEVersionData data;
+  GetEXEVersionData(services_.Versions, OwnExecutablePath(), data);
+  SetCaption(u"QUIRAL QRM - Configuración Servidores Quiral Velmira");
+  LblVersion->SetCaption(u"Versión: " + data.FileVersion);
+  LblVersion->SetLeft(VersionLabelLeft(Left(), Width(), LblVersion->Width()));
+}
+
+void TFrmVarnel::SetCredentialsEnabled(bool enabled) {
+  for (forms::Control* control :
+       {static_cast<forms::Control*>(LblUsuario), static_cast<forms::Control*>(EdtUsuario),
+        static_cast<forms::Control*>(LblContrasena), static_cast<forms::Control*>(EdtContrasena),
+        static_cast<forms::Control*>(LblConfContrasena),
+        static_cast<forms::Control*>(EdtConfContrasena)})
+    control->SetEnabled(enabled);
+}
+
+void TFrmVarnel::RdbUsuarioInactivoClick() { SetCredentialsEnabled(false); }
+
+void TFrmVarnel::RdbEsteUsuarioClick() { SetCredentialsEnabled(true); }
+
+void TFrmVarnel::RdgTipRegiClick() {
+  GrbDirectorio->SetCaption(DirectoryGroupCaption(RdgTipRegi->ItemIndex()));
+}
+
+void TFrmVarnel::BitBtnDirServClick() {
+  const bool folderExists = services_.Dialog.FolderExists(kDefaultServerFolder);
+  const std::optional<String> chosen =
+      services_.Dialog.Show(PickerRequest(RdgTipRegi->ItemIndex(), folderExists));
+  if (!chosen) throw EAbort();
+  EdtDirSvrDcom->SetText(*chosen);
+}
+
+void TFrmVarnel::BitBtnAceptarClick() {}
+
+}  // namespace varnel::setup

@@ -1,0 +1,46 @@
+#include "versioninfo/FileBytes.h"
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "versioninfo/ErrorCodes.h"
+
+namespace varnel {
+namespace {
+
+std::filesystem::path ToPath(const String& path) {
+  const std::string utf8 = ToUtf8(path);
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+// Why a file that did not open can't be read, in the platform's terms.
+std::uint32_t OpenFailure(const std::filesystem::path& file) {
+  std::error_code ec;
+  const auto status = std::filesystem::status(file, ec);
+  if (status.type() == std::filesystem::file_type::not_found) {
+    const auto parent = file.parent_path();
+    if (parent.empty() || file.relative_path() == file.filename()) return kErrorFileNotFound;
+    return std::filesystem::is_directory(parent, ec) ? kErrorFileNotFound : kErrorPathNotFound;
+  }
+  return kErrorAccessDenied;  // a folder, or no permission
+}
+
+}  // namespace
+
+std::uint32_t StreamFileReader::ReadAll(const String& path, std::vector<std::byte>& bytes) {
+  const std::filesystem::path file = ToPath(path);
+  std::error_code ec;
+  if (std::filesystem::is_directory(file, ec)) return kErrorAccessDenied;
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return OpenFailure(file);
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  if (size < 0) return kErrorReadFault;
+  in.seekg(0, std::ios::beg);
+  bytes.resize(static_cast<std::size_t>(size));
+  if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size)) return kErrorReadFault;
+  return 0;
+}
+
+}  // namespace varnel

@@ -33,17 +33,17 @@ inline constexpr int kNoTab = INT_MAX;
 
 // Font override for one control; empty face = the form's font.
 struct FontSpec {
-  String Face;
+  String Face{};
   int Height = 0;  // character height in pixels
   bool Bold = false;
   std::uint32_t Color = 0xFFFFFFFF;  // 0x00BBGGRR; all ones = window text colour
 };
 
 struct ControlSpec {
-  String Name;
-  Kind Type;
-  String Parent;  // empty = the form itself
-  String Caption;
+  String Name{};
+  Kind Type = Kind::Label;
+  String Parent{};  // empty = the form itself
+  String Caption{};
   int Left = 0;
   int Top = 0;
   int Width = 0;
@@ -51,7 +51,7 @@ struct ControlSpec {
   int TabOrder = kNoTab;
 
   // Kind-specific settings.
-  std::vector<String> Items;  // radio group items
+  std::vector<String> Items{};  // radio group items
   int Columns = 1;            // radio group columns
   int ItemIndex = -1;         // radio group selection
   bool Checked = false;       // radio button
@@ -64,9 +64,9 @@ struct ControlSpec {
   Align Dock = Align::None;
   int Picture = 0;            // resource id of the bitmap or PNG
   int GlyphCount = 1;         // images in the bitmap strip: [enabled, disabled]
-  FontSpec Font;
+  FontSpec Font{};
 
-  std::function<void()> OnClick;  // click, selection or change, by kind
+  std::function<void()> OnClick{};  // click, selection or change, by kind
 };
 
 using Layout = std::vector<ControlSpec>;

@@ -51,12 +51,23 @@ Header ParseHeader(Bytes data) {
          " is out of range");
   const bool lowDepth = h.Depth == 1 || h.Depth == 2 || h.Depth == 4;
   switch (h.ColourType) {
-    case 0: h.Channels = 1; break;
-    case 2: h.Channels = 3; break;
-    case 3: h.Channels = 1; break;
-    case 4: h.Channels = 2; break;
-    case 6: h.Channels = 4; break;
-    default: Fail("bad colour type " + std::to_string(h.ColourType));
+    case 0:
+      h.Channels = 1;
+      break;
+    case 2:
+      h.Channels = 3;
+      break;
+    case 3:
+      h.Channels = 1;
+      break;
+    case 4:
+      h.Channels = 2;
+      break;
+    case 6:
+      h.Channels = 4;
+      break;
+    default:
+      Fail("bad colour type " + std::to_string(h.ColourType));
   }
   if (h.Depth != 8 && !((h.ColourType == 0 || h.ColourType == 3) && lowDepth))
     Fail("unsupported bit depth " + std::to_string(h.Depth) + " for colour type " +
@@ -150,12 +161,22 @@ void Unfilter(const Header& h, std::vector<std::uint8_t>& raw) {
       const int c = prev && i >= stride ? prev[i - stride] : 0;
       int predictor = 0;
       switch (type) {
-        case 0: break;
-        case 1: predictor = a; break;
-        case 2: predictor = b; break;
-        case 3: predictor = (a + b) / 2; break;
-        case 4: predictor = Paeth(a, b, c); break;
-        default: Fail("bad filter type " + std::to_string(type) + " in row " + std::to_string(y));
+        case 0:
+          break;
+        case 1:
+          predictor = a;
+          break;
+        case 2:
+          predictor = b;
+          break;
+        case 3:
+          predictor = (a + b) / 2;
+          break;
+        case 4:
+          predictor = Paeth(a, b, c);
+          break;
+        default:
+          Fail("bad filter type " + std::to_string(type) + " in row " + std::to_string(y));
       }
       cur[i] = static_cast<std::uint8_t>(cur[i] + predictor);
     }
@@ -195,8 +216,8 @@ void ToPixels(const Header& h, const std::vector<std::uint8_t>& raw, const Palet
         }
         case 2: {
           const std::uint8_t* p = row + x * 3;
-          const bool key = pal.HasKey && p[0] == pal.Key[0] && p[1] == pal.Key[1] &&
-                           p[2] == pal.Key[2];
+          const bool key =
+              pal.HasKey && p[0] == pal.Key[0] && p[1] == pal.Key[1] && p[2] == pal.Key[2];
           out[x] = Argb(key ? 0 : 255, p[0], p[1], p[2]);
           break;
         }
@@ -234,7 +255,8 @@ void ReadTransparency(const Header& h, Bytes data, Palette& pal) {
 }  // namespace
 
 DecodedImage DecodePng(Bytes bytes) {
-  if (bytes.size() < kSignature.size() || !std::equal(kSignature.begin(), kSignature.end(), bytes.begin()))
+  if (bytes.size() < kSignature.size() ||
+      !std::equal(kSignature.begin(), kSignature.end(), bytes.begin()))
     Fail("bad signature");
   Header h;
   Palette pal;

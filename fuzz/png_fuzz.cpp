@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     const varnel::DecodedImage image = varnel::DecodePng(std::span<const std::uint8_t>(data, size));
     // A decoded image always has one pixel per position.
-    if (image.Pixels.size() != static_cast<std::size_t>(image.Width) * static_cast<std::size_t>(image.Height))
+    if (image.Pixels.size() !=
+        static_cast<std::size_t>(image.Width) * static_cast<std::size_t>(image.Height))
       __builtin_trap();
   } catch (const varnel::EConvertError&) {
   }

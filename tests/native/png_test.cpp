@@ -79,8 +79,11 @@ Bytes Filter(const std::vector<Bytes>& rows, std::size_t stride, const std::vect
       const int a = i >= stride ? cur[i - stride] : 0;
       const int b = y > 0 ? rows[y - 1][i] : 0;
       const int c = y > 0 && i >= stride ? rows[y - 1][i - stride] : 0;
-      const int predictor = type == 1 ? a : type == 2 ? b : type == 3 ? (a + b) / 2
-                          : type == 4 ? PaethOf(a, b, c) : 0;
+      const int predictor = type == 1   ? a
+                            : type == 2 ? b
+                            : type == 3 ? (a + b) / 2
+                            : type == 4 ? PaethOf(a, b, c)
+                                        : 0;
       out.push_back(static_cast<std::uint8_t>(cur[i] - predictor));
     }
   }
@@ -92,7 +95,8 @@ Bytes Pack(const std::vector<unsigned>& samples, int depth) {
   Bytes row((samples.size() * static_cast<std::size_t>(depth) + 7) / 8, 0);
   for (std::size_t i = 0; i < samples.size(); ++i) {
     const std::size_t bit = i * static_cast<std::size_t>(depth);
-    row[bit / 8] = static_cast<std::uint8_t>(row[bit / 8] | samples[i] << (8 - depth - static_cast<int>(bit % 8)));
+    row[bit / 8] = static_cast<std::uint8_t>(row[bit / 8] |
+                                             samples[i] << (8 - depth - static_cast<int>(bit % 8)));
   }
   return row;
 }
@@ -106,7 +110,9 @@ struct Lcg {
   }
 };
 
-std::uint32_t Argb(unsigned a, unsigned r, unsigned g, unsigned b) { return a << 24 | r << 16 | g << 8 | b; }
+std::uint32_t Argb(unsigned a, unsigned r, unsigned g, unsigned b) {
+  return a << 24 | r << 16 | g << 8 | b;
+}
 
 // One image described twice: as samples for the encoder and as the pixels it must decode to.
 struct Case {
@@ -128,10 +134,18 @@ Case EightBit(int width, int height, int colourType, std::uint32_t seed) {
         row.push_back(static_cast<std::uint8_t>(s[k]));
       }
       switch (colourType) {
-        case 0: c.Expected.push_back(Argb(255, s[0], s[0], s[0])); break;
-        case 2: c.Expected.push_back(Argb(255, s[0], s[1], s[2])); break;
-        case 4: c.Expected.push_back(Argb(s[1], s[0], s[0], s[0])); break;
-        default: c.Expected.push_back(Argb(s[3], s[0], s[1], s[2])); break;
+        case 0:
+          c.Expected.push_back(Argb(255, s[0], s[0], s[0]));
+          break;
+        case 2:
+          c.Expected.push_back(Argb(255, s[0], s[1], s[2]));
+          break;
+        case 4:
+          c.Expected.push_back(Argb(s[1], s[0], s[0], s[0]));
+          break;
+        default:
+          c.Expected.push_back(Argb(s[3], s[0], s[1], s[2]));
+          break;
       }
     }
     c.Rows.push_back(row);
@@ -141,11 +155,15 @@ Case EightBit(int width, int height, int colourType, std::uint32_t seed) {
 
 Bytes Encode(int width, const Case& c, int depth, int colourType, const std::vector<int>& filters,
              const std::vector<Bytes>& extraChunks = {}) {
-  const std::size_t bits = static_cast<std::size_t>(depth) *
-      (colourType == 2 ? 3u : colourType == 4 ? 2u : colourType == 6 ? 4u : 1u);
-  std::vector<Bytes> chunks = {Ihdr(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(c.Rows.size()), depth, colourType)};
+  const std::size_t bits = static_cast<std::size_t>(depth) * (colourType == 2   ? 3u
+                                                              : colourType == 4 ? 2u
+                                                              : colourType == 6 ? 4u
+                                                                                : 1u);
+  std::vector<Bytes> chunks = {Ihdr(static_cast<std::uint32_t>(width),
+                                    static_cast<std::uint32_t>(c.Rows.size()), depth, colourType)};
   chunks.insert(chunks.end(), extraChunks.begin(), extraChunks.end());
-  chunks.push_back(Chunk("IDAT", Compress(Filter(c.Rows, std::max<std::size_t>(1, bits / 8), filters))));
+  chunks.push_back(
+      Chunk("IDAT", Compress(Filter(c.Rows, std::max<std::size_t>(1, bits / 8), filters))));
   chunks.push_back(Chunk("IEND", {}));
   return Png(chunks);
 }
@@ -177,7 +195,8 @@ TEST(DecodePng, EightBitKindsWithEveryFilterAndOddWidths) {
   for (const int colourType : {0, 2, 4, 6}) {
     for (const int width : kOddWidths) {
       SCOPED_TRACE("colour type " + std::to_string(colourType) + " width " + std::to_string(width));
-      const Case c = EightBit(width, 11, colourType, static_cast<std::uint32_t>(width * 31 + colourType));
+      const Case c =
+          EightBit(width, 11, colourType, static_cast<std::uint32_t>(width * 31 + colourType));
       const DecodedImage image = Decode(Encode(width, c, 8, colourType, kAllFilters));
       EXPECT_EQ(image.Width, width);
       EXPECT_EQ(image.Height, 11);
@@ -222,7 +241,8 @@ TEST(DecodePng, PaletteAtEveryDepthWithTransparency) {
     std::vector<std::uint32_t> colours;
     for (unsigned i = 0; i < entries; ++i) {
       const unsigned r = (i * 37) & 255, g = (i * 91 + 5) & 255, b = (255 - i * 13) & 255;
-      plte.insert(plte.end(), {static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(b)});
+      plte.insert(plte.end(), {static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g),
+                               static_cast<std::uint8_t>(b)});
       // tRNS covers only the first half: the rest must stay opaque.
       const unsigned a = i < (entries + 1) / 2 ? (i * 70) & 255 : 255;
       if (i < (entries + 1) / 2) trns.push_back(static_cast<std::uint8_t>(a));
@@ -240,8 +260,8 @@ TEST(DecodePng, PaletteAtEveryDepthWithTransparency) {
         }
         c.Rows.push_back(Pack(samples, depth));
       }
-      const DecodedImage image =
-          Decode(Encode(width, c, depth, 3, kAllFilters, {Chunk("PLTE", plte), Chunk("tRNS", trns)}));
+      const DecodedImage image = Decode(
+          Encode(width, c, depth, 3, kAllFilters, {Chunk("PLTE", plte), Chunk("tRNS", trns)}));
       EXPECT_EQ(image.Pixels, c.Expected);
     }
   }
@@ -250,13 +270,15 @@ TEST(DecodePng, PaletteAtEveryDepthWithTransparency) {
 TEST(DecodePng, ColourKeyTransparencyForGreyAndTruecolour) {
   Case grey;
   grey.Rows = {{0x1B}};  // samples 0,1,2,3 at depth 2; key grey = 2
-  grey.Expected = {Argb(255, 0, 0, 0), Argb(255, 85, 85, 85), Argb(0, 170, 170, 170), Argb(255, 255, 255, 255)};
+  grey.Expected = {Argb(255, 0, 0, 0), Argb(255, 85, 85, 85), Argb(0, 170, 170, 170),
+                   Argb(255, 255, 255, 255)};
   EXPECT_EQ(Decode(Encode(4, grey, 2, 0, {0}, {Chunk("tRNS", {0, 2})})).Pixels, grey.Expected);
 
   Case rgb;
   rgb.Rows = {{10, 20, 30, 10, 20, 31}};
   rgb.Expected = {Argb(0, 10, 20, 30), Argb(255, 10, 20, 31)};
-  EXPECT_EQ(Decode(Encode(2, rgb, 8, 2, {0}, {Chunk("tRNS", {0, 10, 0, 20, 0, 30})})).Pixels, rgb.Expected);
+  EXPECT_EQ(Decode(Encode(2, rgb, 8, 2, {0}, {Chunk("tRNS", {0, 10, 0, 20, 0, 30})})).Pixels,
+            rgb.Expected);
 }
 
 TEST(DecodePng, SplitImageDataAndAncillaryChunks) {
@@ -393,7 +415,8 @@ TEST(DecodePngErrors, PaletteProblems) {
   ExpectError(Encode(3, c, 2, 3, {0}, {Chunk("PLTE", {1, 2, 3, 4})}), "bad PLTE length");
   ExpectError(Encode(3, c, 2, 3, {0}, {Chunk("PLTE", plte), Chunk("tRNS", {1, 2, 3})}),
               "tRNS has more entries than PLTE");
-  ExpectError(Encode(3, c, 2, 3, {0}, {Chunk("tRNS", {1}), Chunk("PLTE", plte)}), "tRNS before PLTE");
+  ExpectError(Encode(3, c, 2, 3, {0}, {Chunk("tRNS", {1}), Chunk("PLTE", plte)}),
+              "tRNS before PLTE");
   ExpectError(Encode(3, c, 2, 0, {0}, {Chunk("PLTE", plte)}), "PLTE in a greyscale image");
 }
 

@@ -44,9 +44,10 @@ void TFrmInfoP50Logic::Inicializar(std::int32_t pCantidadDeRegistros, bool pRese
   // Half the count in extended precision, as the step has always been taken.
   // An empty pass has no step: it finishes no item, and the window still
   // opens so that the caller's Finalizar has something to show.
-  FPasosDeColor = pCantidadDeRegistros == 0
-                      ? 0.0
-                      : static_cast<double>(255.0L / (static_cast<long double>(pCantidadDeRegistros) / 2.0L));
+  FPasosDeColor =
+      pCantidadDeRegistros == 0
+          ? 0.0
+          : static_cast<double>(255.0L / (static_cast<long double>(pCantidadDeRegistros) / 2.0L));
   view_.ShowWindowAndBringToFront();
   view_.ProcessMessages();
 }
@@ -81,26 +82,23 @@ void TFrmInfoP50Logic::ItemActualTerminado() {
 
 void TFrmInfoP50Logic::EmpleadoActualTerminado() { ItemActualTerminado(); }
 
-void TFrmInfoP50Logic::EmpleadoActualTerminado(std::int32_t pInRegActu) {
-  FinishItem(pInRegActu);
-}
+void TFrmInfoP50Logic::EmpleadoActualTerminado(std::int32_t pInRegActu) { FinishItem(pInRegActu); }
 
 void TFrmInfoP50Logic::FinishItem(std::int64_t progress) {
   MostrarUltimoTiempo();
   MostrarTiempoTranscurrido();
   // The bar clamps into its range; only the step past 2^31-1 needs help.
-  bar_.SetProgress(static_cast<int>(
-      std::min<std::int64_t>(progress, std::numeric_limits<std::int32_t>::max())));
+  bar_.SetProgress(
+      static_cast<int>(std::min<std::int64_t>(progress, std::numeric_limits<std::int32_t>::max())));
   ApplyColorRamp();
 }
 
 void TFrmInfoP50Logic::ApplyColorRamp() {
   // The ratio in extended precision: with doubles an item that lies a hair
   // past the half could fall on the other side of it.
-  const long double ratio =
-      bar_.MaxValue() == 0
-          ? 0.0L
-          : static_cast<long double>(bar_.Progress()) / static_cast<long double>(bar_.MaxValue());
+  const long double ratio = bar_.MaxValue() == 0 ? 0.0L
+                                                 : static_cast<long double>(bar_.Progress()) /
+                                                       static_cast<long double>(bar_.MaxValue());
   // Each sum is taken in extended precision and stored in its 8-byte field
   // before the limit is tested, so the test sees the stored value.
   if (ratio > 0.5L) {
@@ -127,7 +125,8 @@ void TFrmInfoP50Logic::UltimoError(String Value) {
   if (!Value.empty()) {
     view_.ShowText(TInfoLabel::LUltimoError,
                    view_.LabelCaption(TInfoLabel::LNombreItemActual) + u": " + Value);
-    SetNumeroDeErroresProducidos(Wrapped(static_cast<std::int64_t>(FNumeroDeErroresProducidos) + 1));
+    SetNumeroDeErroresProducidos(
+        Wrapped(static_cast<std::int64_t>(FNumeroDeErroresProducidos) + 1));
   } else {
     view_.ShowText(TInfoLabel::LUltimoError, String());
   }

@@ -10,9 +10,7 @@ namespace {
 
 constexpr int kDaysFrom1899To1970 = 25569;
 
-bool IsLeapYear(int year) {
-  return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-}
+bool IsLeapYear(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
 
 int DaysInMonth(int year, int month) {
   static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -88,8 +86,7 @@ String FormatElapsed(TDateTime value, char16_t timeSeparator) {
 
 String FormatItemTime(TDateTime value) {
   const TTimeParts t = DecodeTime(value);
-  return IntToStr(t.Minute) + u"m:" + IntToStr(t.Second) + u"s:" + IntToStr(t.Millisecond) +
-         u"ms";
+  return IntToStr(t.Minute) + u"m:" + IntToStr(t.Second) + u"s:" + IntToStr(t.Millisecond) + u"ms";
 }
 
 }  // namespace varnel

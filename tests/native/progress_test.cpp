@@ -16,23 +16,34 @@ namespace {
 
 const char* Name(TInfoLabel label) {
   switch (label) {
-    case TInfoLabel::LNombreItemActual: return "LNombreItemActual";
-    case TInfoLabel::LItemActual: return "LItemActual";
-    case TInfoLabel::LMensajeDelProceso: return "LMensajeDelProceso";
-    case TInfoLabel::LUltimoError: return "LUltimoError";
-    case TInfoLabel::LNumeroDeErroresProducidos: return "LNumeroDeErroresProducidos";
-    case TInfoLabel::LUltimoTiempo: return "LUltimoTiempo";
-    case TInfoLabel::LTiempoTranscurrido: return "LTiempoTranscurrido";
+    case TInfoLabel::LNombreItemActual:
+      return "LNombreItemActual";
+    case TInfoLabel::LItemActual:
+      return "LItemActual";
+    case TInfoLabel::LMensajeDelProceso:
+      return "LMensajeDelProceso";
+    case TInfoLabel::LUltimoError:
+      return "LUltimoError";
+    case TInfoLabel::LNumeroDeErroresProducidos:
+      return "LNumeroDeErroresProducidos";
+    case TInfoLabel::LUltimoTiempo:
+      return "LUltimoTiempo";
+    case TInfoLabel::LTiempoTranscurrido:
+      return "LTiempoTranscurrido";
   }
   return "?";
 }
 
 const char* Name(TInfoHeight what) {
   switch (what) {
-    case TInfoHeight::Window: return "Window";
-    case TInfoHeight::PSuperior: return "PSuperior";
-    case TInfoHeight::PSuperior1: return "PSuperior1";
-    case TInfoHeight::GBTiempos: return "GBTiempos";
+    case TInfoHeight::Window:
+      return "Window";
+    case TInfoHeight::PSuperior:
+      return "PSuperior";
+    case TInfoHeight::PSuperior1:
+      return "PSuperior1";
+    case TInfoHeight::GBTiempos:
+      return "GBTiempos";
   }
   return "?";
 }
@@ -80,8 +91,9 @@ class RecordingView : public IInfoP50View {
   }
   void SetPanelVisible(TInfoPanel panel, bool on) override {
     (panel == TInfoPanel::PSuperior ? superiorVisible : superior1Visible) = on;
-    log.push_back(std::string(panel == TInfoPanel::PSuperior ? "panel PSuperior=" : "panel PSuperior1=") +
-                  (on ? "1" : "0"));
+    log.push_back(
+        std::string(panel == TInfoPanel::PSuperior ? "panel PSuperior=" : "panel PSuperior1=") +
+        (on ? "1" : "0"));
   }
   int Height(TInfoHeight what) const override { return heights.at(what); }
   void SetHeight(TInfoHeight what, int height) override {
@@ -395,7 +407,9 @@ TEST_F(ProgressWindow, BarRepaintsStayFewOnALongPass) {
   EXPECT_EQ(Split(colour), (Rgb{254, 0, 0}));  // 50000 steps of 0.0051 sum to a hair under 255
   EXPECT_EQ(view.barRepaints, static_cast<int>(logic.Bar().RepaintCount()));
   RecordProperty("repaints", static_cast<int>(repaints));
-  RecordProperty("microseconds", static_cast<int>(std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count()));
+  RecordProperty(
+      "microseconds",
+      static_cast<int>(std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count()));
 }
 
 // --- Texts, counters and order of effects -----------------------------------
@@ -431,9 +445,9 @@ TEST_F(ProgressWindow, CounterCountsItems) {
   logic.NombreItemActual(u"Servidor1 - Servidor de prueba");
   EXPECT_EQ(view.Text(TInfoLabel::LItemActual), "1 de 10");
   EXPECT_EQ(view.Text(TInfoLabel::LNombreItemActual), "Servidor1 - Servidor de prueba");
-  EXPECT_EQ(view.log, (std::vector<std::string>{
-                          "show LNombreItemActual=Servidor1 - Servidor de prueba",
-                          "show LItemActual=1 de 10", "pump"}));
+  EXPECT_EQ(view.log,
+            (std::vector<std::string>{"show LNombreItemActual=Servidor1 - Servidor de prueba",
+                                      "show LItemActual=1 de 10", "pump"}));
   logic.NombreItemActual(u"otro", 7);
   EXPECT_EQ(view.Text(TInfoLabel::LItemActual), "7 de 10");
   logic.NombreItemActual(u"siguiente");  // counts on from the given number

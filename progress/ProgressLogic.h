@@ -1,0 +1,77 @@
+#pragma once
+// Everything the progress window FrmInfoP50 does, apart from being a window:
+// the counters, the times, the stop flag, the colour of the bar and the
+// folding of the details. The window forwards its public operations and its
+// four event handlers here and implements IInfoP50View with its controls.
+
+#include <cstdint>
+
+#include "platform/Clock.h"
+#include "progress/InfoP50View.h"
+#include "progress/ProgressBarModel.h"
+#include "runtime/DateTime.h"
+#include "runtime/String.h"
+
+namespace varnel {
+
+class TFrmInfoP50Logic {
+ public:
+  // Both must outlive the logic. The bar model's repaints go to
+  // view.RepaintBar().
+  TFrmInfoP50Logic(IInfoP50View& view, IClock& clock);
+  TFrmInfoP50Logic(const TFrmInfoP50Logic&) = delete;
+  TFrmInfoP50Logic& operator=(const TFrmInfoP50Logic&) = delete;
+
+  void Inicializar(std::int32_t pCantidadDeRegistros, bool pResetAll);
+  void NombreItemActual(String Value);
+  void NombreItemActual(String Value, std::int32_t pInRegActu);
+  void EmpleadoActual(long double pIdentificacion, String pNombre);
+  void EmpleadoActual(long double pIdentificacion, String pNombre, std::int32_t pInRegActu);
+  void ItemActualTerminado();
+  void EmpleadoActualTerminado();
+  void EmpleadoActualTerminado(std::int32_t pInRegActu);
+  void MensajeDelProceso(String Value);
+  void UltimoError(String Value);
+  void Finalizar();
+
+  bool ContinuarProceso() const { return FContinuarProceso; }
+  void SetContinuarProceso(bool value) { FContinuarProceso = value; }
+
+  // Event handlers of the window (the sender carries nothing they use).
+  void FormCreate();
+  void BDetenerProcesoClick();
+  void BSalirClick();
+  void SBVerDetallesClick();
+
+  // GBarraDeAvance's state, which the window's bar control paints.
+  TProgressBarModel& Bar() { return bar_; }
+  const TProgressBarModel& Bar() const { return bar_; }
+  bool VerDetalles() const { return FVerDetalles; }
+
+ private:
+  void SetItemActual(std::int32_t n);
+  void SetNumeroDeErroresProducidos(std::int32_t n);
+  void MostrarUltimoTiempo();
+  void MostrarTiempoTranscurrido();
+  void ApplyColorRamp();
+  void SetBarColorFromComponents();
+  void FinishItem(std::int64_t progress);
+
+  bool FContinuarProceso = false;
+  std::int32_t FItemActual = 0;
+  std::int32_t FItemsAProcesar = 0;
+  bool FHoraDeInicioTransAsignada = false;
+  TDateTime FHoraDeInicioTrans = 0.0;
+  TDateTime FHoraDeInicioItem = 0.0;
+  std::int32_t FNumeroDeErroresProducidos = 0;
+  bool FVerDetalles = false;
+  double FColorRojo = 0.0;
+  double FColorVerde = 0.0;
+  double FPasosDeColor = 0.0;
+
+  IInfoP50View& view_;
+  IClock& clock_;
+  TProgressBarModel bar_;
+};
+
+}  // namespace varnel

@@ -304,7 +304,13 @@ LRESULT Form::Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLORBTN: {
       const auto dc = reinterpret_cast<HDC>(wp);
       const auto child = reinterpret_cast<HWND>(lp);
-      if (IsEditWindow(child)) break;  // read-only edits keep the window colour
+      if (IsEditWindow(child)) {
+        // A read-only edit still looks like an edit: window colour.
+        if (!::IsWindowEnabled(child)) break;
+        ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
+        ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
+      }
       ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
       const Control* control = FromHandle(child);
       const bool custom = control && control->TextColor() != 0xFFFFFFFF;

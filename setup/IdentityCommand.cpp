@@ -39,7 +39,12 @@ String DComPermParameters(IdentityOption option, StringView guid, StringView usu
 
 String AppIdKeyName(StringView guid) {
   if (!guid.empty() && guid.front() == u'{') return String(guid);
-  return u"{" + String(guid) + u"}";
+  String name;
+  name.reserve(guid.size() + 2);
+  name += u'{';
+  name += guid;
+  name += u'}';
+  return name;
 }
 
 std::optional<String> ExpectedRunAs(IdentityOption option, StringView usuario) {

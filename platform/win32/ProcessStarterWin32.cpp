@@ -31,8 +31,8 @@ class StartedProcessWin32 final : public IStartedProcess {
     HANDLE handles[] = {process_.get()};
     // MWMO_INPUTAVAILABLE: input that is already queued wakes us too, not
     // only input that arrives after the call.
-    const DWORD result = ::MsgWaitForMultipleObjectsEx(1, handles, INFINITE, QS_ALLINPUT,
-                                                       MWMO_INPUTAVAILABLE);
+    const DWORD result =
+        ::MsgWaitForMultipleObjectsEx(1, handles, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     if (result == WAIT_OBJECT_0) return WaitResult::Ended;
     if (result == WAIT_OBJECT_0 + 1) return WaitResult::InputAvailable;
     RaiseLastOSError();

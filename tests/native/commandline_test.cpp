@@ -88,12 +88,18 @@ TEST(QuoteArgument, QuotesOnlyWhatWouldSplitOrVanish) {
 }
 
 TEST(QuoteArgument, RoundTripsThroughTheRuntimeSplitter) {
+  // clang-format off
   const std::vector<String> cases = {
-      u"",          u" ",          u"  ",          u"\t",         u"a b",
-      u" lead",     u"trail ",     u"a\tb",        u"line\nnext", u"\"",
-      u"\"\"",      u"say \"hi\"", u"\\",          u"\\\\",       u"end\\",
-      u"end\\\\",   u"x \\",       u"\\\"",        u"\\\\\"",     u"a\\\\\"b c",
-      u"\"x\\\\\"", u"ñandú José", u"контраль 密码", u"\U0001F511 k", u"C:\\Archivos de programa\\"};
+      // empty and blanks
+      u"", u" ", u"  ", u"\t", u"a b", u" lead", u"trail ", u"a\tb", u"line\nnext",
+      // quotes
+      u"\"", u"\"\"", u"say \"hi\"",
+      // backslashes: alone, trailing, before quotes
+      u"\\", u"\\\\", u"end\\", u"end\\\\", u"x \\", u"\\\"", u"\\\\\"", u"a\\\\\"b c",
+      u"\"x\\\\\"", u"C:\\Archivos de programa\\",
+      // beyond ASCII
+      u"ñandú José", u"контраль 密码", u"\U0001F511 k"};
+  // clang-format on
   for (const String& text : cases) {
     // Alone, and between other words, as it stands on a real command line.
     EXPECT_EQ(SplitArguments(QuoteArgument(text)), std::vector<String>{text}) << ToUtf8(text);

@@ -75,8 +75,7 @@ class FakeProcess final : public IStartedProcess {
 class FakeStarter final : public IProcessStarter {
  public:
   explicit FakeStarter(Journal& journal) : journal_(journal) {}
-  std::unique_ptr<IStartedProcess> Start(const String& program,
-                                         const String& parameters) override {
+  std::unique_ptr<IStartedProcess> Start(const String& program, const String& parameters) override {
     journal_.push_back("start");
     calls.push_back({program, parameters});
     if (refuse) return nullptr;
@@ -159,7 +158,8 @@ TEST(DComPermParameters, FixedAccountsExactly) {
 TEST(DComPermParameters, EmptyIdentifierLeavesTwoBlanks) {
   EXPECT_EQ(DComPermParameters(IdentityOption::UsuarioInteractivo, u""),
             u" -runas  \"Interactive User\"");
-  EXPECT_EQ(DComPermParameters(IdentityOption::UsuarioInicial, u""), u" -runas  \"Launching User\"");
+  EXPECT_EQ(DComPermParameters(IdentityOption::UsuarioInicial, u""),
+            u" -runas  \"Launching User\"");
 }
 
 TEST(DComPermParameters, CredentialsAreOneWordEach) {
@@ -228,7 +228,8 @@ TEST(CheckIdentity, EmptyIdentifierNamesTheBracedKey) {
     CheckIdentity(registry, u"", IdentityOption::UsuarioInteractivo, u"");
     FAIL() << "an empty identifier has no AppID key";
   } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(), u"No se pudo asignar la identidad DCOM de {}: no existe la clave AppID.");
+    EXPECT_EQ(e.Message(),
+              u"No se pudo asignar la identidad DCOM de {}: no existe la clave AppID.");
   }
   EXPECT_EQ(registry.reads, std::vector<String>{u"{}"});
 }
@@ -240,7 +241,8 @@ TEST(EjecutarYEsperar, PumpsOnceBeforeTheFirstLookEvenWhenAlreadyEnded) {
   r.starter.scripts = {{true, 0, false}};
   EXPECT_TRUE(r.runner.EjecutarYEsperar(u"C:\\s\\a.exe", u" /REGSERVER"));
   EXPECT_EQ(r.journal, (Journal{"start", "pump", "look", "close"}));
-  EXPECT_EQ(r.starter.calls, (std::vector<std::pair<String, String>>{{u"C:\\s\\a.exe", u" /REGSERVER"}}));
+  EXPECT_EQ(r.starter.calls,
+            (std::vector<std::pair<String, String>>{{u"C:\\s\\a.exe", u" /REGSERVER"}}));
 }
 
 TEST(EjecutarYEsperar, AlternatesPassAndLookUntilTheProcessEnds) {
@@ -373,8 +375,8 @@ TEST(AsignarPermisosDcom, IdentityThatDidNotTakeIsAFailure) {
     r.runner.AsignarPermisosDcom(kGuid, source);
     FAIL();
   } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(),
-              u"No se pudo asignar la identidad DCOM de " + kGuid + u": RunAs no quedó en \"juan\".");
+    EXPECT_EQ(e.Message(), u"No se pudo asignar la identidad DCOM de " + kGuid +
+                               u": RunAs no quedó en \"juan\".");
   }
   // An unregistered server: the tool runs (two blanks) and the check fails.
   source.selected = IdentityOption::UsuarioInteractivo;

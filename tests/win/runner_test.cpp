@@ -403,7 +403,8 @@ TEST_F(RunnerTest, EmptyIdentifierStillRunsTheToolAndFails) {
     runner.AsignarPermisosDcom(u"", choice);
     ADD_FAILURE() << "an empty identifier has no AppID key";
   } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(), u"No se pudo asignar la identidad DCOM de {}: no existe la clave AppID.");
+    EXPECT_EQ(e.Message(),
+              u"No se pudo asignar la identidad DCOM de {}: no existe la clave AppID.");
   }
   const std::vector<LoggedCall> calls = ReadLog(logPath_);
   ASSERT_EQ(calls.size(), 1u);
@@ -423,8 +424,8 @@ TEST_F(RunnerTest, IdentityCheckFailsForMissingKeyAndForOtherValue) {
     runner.AsignarPermisosDcom(missing, choice);
     ADD_FAILURE() << "the tool never creates a key";
   } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(),
-              u"No se pudo asignar la identidad DCOM de " + missing + u": no existe la clave AppID.");
+    EXPECT_EQ(e.Message(), u"No se pudo asignar la identidad DCOM de " + missing +
+                               u": no existe la clave AppID.");
   }
   EXPECT_FALSE(registry_.ReadRunAs(missing).KeyExists);
 
@@ -434,10 +435,12 @@ TEST_F(RunnerTest, IdentityCheckFailsForMissingKeyAndForOtherValue) {
   EXPECT_EQ(registry_.ReadRunAs(key.Guid()).Text, u"Otro Usuario");
   EXPECT_THROW(CheckIdentity(registry_, key.Guid(), IdentityOption::UsuarioInteractivo, u""),
                Exception);
-  EXPECT_THROW(CheckIdentity(registry_, key.Guid(), IdentityOption::UsuarioInicial, u""), Exception);
+  EXPECT_THROW(CheckIdentity(registry_, key.Guid(), IdentityOption::UsuarioInicial, u""),
+               Exception);
   EXPECT_THROW(CheckIdentity(registry_, key.Guid(), IdentityOption::EsteUsuario, u"otro usuario"),
                Exception);
-  EXPECT_NO_THROW(CheckIdentity(registry_, key.Guid(), IdentityOption::EsteUsuario, u"Otro Usuario"));
+  EXPECT_NO_THROW(
+      CheckIdentity(registry_, key.Guid(), IdentityOption::EsteUsuario, u"Otro Usuario"));
 }
 
 // --- The wait --------------------------------------------------------------

@@ -1,0 +1,62 @@
+#include "platform/win32/ProcessStarterWin32.h"
+
+#include <shellapi.h>
+
+#include "platform/win32/Errors.h"
+#include "platform/win32/Text.h"
+#include "platform/win32/Unique.h"
+
+namespace varnel::win32 {
+
+namespace {
+
+class StartedProcessWin32 final : public IStartedProcess {
+ public:
+  explicit StartedProcessWin32(HANDLE process) noexcept : process_(process) {}
+
+  bool HasHandle() const override { return static_cast<bool>(process_); }
+
+  bool Ended() override {
+    switch (::WaitForSingleObject(process_.get(), 0)) {
+      case WAIT_OBJECT_0:
+        return true;
+      case WAIT_TIMEOUT:
+        return false;
+      default:
+        RaiseLastOSError();
+    }
+  }
+
+  WaitResult WaitOnce() override {
+    HANDLE handles[] = {process_.get()};
+    // MWMO_INPUTAVAILABLE: input that is already queued wakes us too, not
+    // only input that arrives after the call.
+    const DWORD result =
+        ::MsgWaitForMultipleObjectsEx(1, handles, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (result == WAIT_OBJECT_0) return WaitResult::Ended;
+    if (result == WAIT_OBJECT_0 + 1) return WaitResult::InputAvailable;
+    RaiseLastOSError();
+  }
+
+ private:
+  UniqueHandle process_;
+};
+
+}  // namespace
+
+std::unique_ptr<IStartedProcess> ProcessStarterWin32::Start(const String& program,
+                                                            const String& parameters) {
+  SHELLEXECUTEINFOW request{};
+  request.cbSize = sizeof(request);
+  request.fMask = SEE_MASK_NOCLOSEPROCESS;
+  request.hwnd = owner_;
+  request.lpVerb = nullptr;
+  request.lpFile = W(program);
+  request.lpParameters = W(parameters);  // "" stays "", never null
+  request.lpDirectory = nullptr;
+  request.nShow = SW_HIDE;
+  if (!::ShellExecuteExW(&request)) return nullptr;
+  return std::make_unique<StartedProcessWin32>(request.hProcess);
+}
+
+}  // namespace varnel::win32

@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "runtime/String.h"
+#include "setup/CommandLine.h"
+
+using namespace varnel;
+
+namespace {
+
+// The arguments after the program name, split the way the C runtime and
+// CommandLineToArgvW do: blanks and tabs separate words outside quotes; 2n
+// backslashes before a quote give n and the quote toggles quoting; 2n+1 give
+// n and a literal quote; backslashes elsewhere are literal; inside quotes a
+// doubled quote gives one literal quote.
+std::vector<String> SplitArguments(StringView line) {
+  std::vector<String> words;
+  std::size_t i = 0;
+  const auto blank = [](char16_t c) { return c == u' ' || c == u'\t'; };
+  for (;;) {
+    while (i < line.size() && blank(line[i])) ++i;
+    if (i == line.size()) return words;
+    String word;
+    bool quoted = false;
+    while (i < line.size() && (quoted || !blank(line[i]))) {
+      std::size_t backslashes = 0;
+      while (i < line.size() && line[i] == u'\\') {
+        ++backslashes;
+        ++i;
+      }
+      if (i < line.size() && line[i] == u'"') {
+        word.append(backslashes / 2, u'\\');
+        if (backslashes % 2 == 1) {
+          word += u'"';
+        } else if (quoted && i + 1 < line.size() && line[i + 1] == u'"') {
+          word += u'"';
+          ++i;
+        } else {
+          quoted = !quoted;
+        }
+        ++i;
+      } else {
+        word.append(backslashes, u'\\');
+        if (i < line.size() && (quoted || !blank(line[i]))) word += line[i++];
+      }
+    }
+    words.push_back(std::move(word));
+  }
+}
+
+}  // namespace
+
+TEST(SplitArguments, FollowsTheRuntimeRules) {
+  // The parser itself, on lines written by hand, so the round trip below
+  // proves something.
+  using V = std::vector<String>;
+  EXPECT_EQ(SplitArguments(u"a b\tc"), (V{u"a", u"b", u"c"}));
+  EXPECT_EQ(SplitArguments(u"\"a b\" c"), (V{u"a b", u"c"}));
+  EXPECT_EQ(SplitArguments(u"a\\\\b \\\"x"), (V{u"a\\\\b", u"\"x"}));
+  EXPECT_EQ(SplitArguments(u"\"a\\\\\" b"), (V{u"a\\", u"b"}));
+  EXPECT_EQ(SplitArguments(u"\"\" x"), (V{u"", u"x"}));
+  EXPECT_EQ(SplitArguments(u"a\"b c\"d"), (V{u"ab cd"}));
+  EXPECT_EQ(SplitArguments(u"  "), V{});
+}
+
+TEST(QuoteArgument, PlainTextPassesByteForByte) {
+  for (const String text : {u"usuario", u"DOMINIO\\usuario", u"a\\\\b\\", u"contraseña€",
+                            u"p@ss'w%rd!^&|<>", u"\\\\servidor\\share"}) {
+    EXPECT_FALSE(ArgumentNeedsQuoting(text)) << ToUtf8(text);
+    EXPECT_EQ(QuoteArgument(text), text);
+  }
+}
+
+TEST(QuoteArgument, QuotesOnlyWhatWouldSplitOrVanish) {
+  EXPECT_TRUE(ArgumentNeedsQuoting(u""));
+  EXPECT_TRUE(ArgumentNeedsQuoting(u"a b"));
+  EXPECT_TRUE(ArgumentNeedsQuoting(u"a\tb"));
+  EXPECT_TRUE(ArgumentNeedsQuoting(u"a\nb"));
+  EXPECT_TRUE(ArgumentNeedsQuoting(u"a\"b"));
+  EXPECT_EQ(QuoteArgument(u""), u"\"\"");
+  EXPECT_EQ(QuoteArgument(u"Juan Pérez"), u"\"Juan Pérez\"");
+  EXPECT_EQ(QuoteArgument(u"a\"b"), u"\"a\\\"b\"");
+  // Backslashes double only before a quote or the closing quote.
+  EXPECT_EQ(QuoteArgument(u"C:\\dir x\\"), u"\"C:\\dir x\\\\\"");
+  EXPECT_EQ(QuoteArgument(u"a\\\"b c"), u"\"a\\\\\\\"b c\"");
+  EXPECT_EQ(QuoteArgument(u"a\\b c"), u"\"a\\b c\"");
+}
+
+TEST(QuoteArgument, RoundTripsThroughTheRuntimeSplitter) {
+  // clang-format off
+  const std::vector<String> cases = {
+      // empty and blanks
+      u"", u" ", u"  ", u"\t", u"a b", u" lead", u"trail ", u"a\tb", u"line\nnext",
+      // quotes
+      u"\"", u"\"\"", u"say \"hi\"",
+      // backslashes: alone, trailing, before quotes
+      u"\\", u"\\\\", u"end\\", u"end\\\\", u"x \\", u"\\\"", u"\\\\\"", u"a\\\\\"b c",
+      u"\"x\\\\\"", u"C:\\Archivos de programa\\",
+      // beyond ASCII
+      u"ñandú José", u"контраль 密码", u"\U0001F511 k"};
+  // clang-format on
+  for (const String& text : cases) {
+    // Alone, and between other words, as it stands on a real command line.
+    EXPECT_EQ(SplitArguments(QuoteArgument(text)), std::vector<String>{text}) << ToUtf8(text);
+    const String line = u" -runas {X} " + QuoteArgument(text) + u" " + QuoteArgument(text);
+    EXPECT_EQ(SplitArguments(line), (std::vector<String>{u"-runas", u"{X}", text, text}))
+        << ToUtf8(line);
+  }
+}
+
+TEST(QuoteArgument, PlainWordsRoundTripUnquoted) {
+  for (const String text : {u"usuario", u"a\\b", u"trail\\", u"ü"}) {
+    EXPECT_EQ(SplitArguments(u"x " + QuoteArgument(text)), (std::vector<String>{u"x", text}));
+  }
+}

@@ -3,8 +3,10 @@
 #include <vector>
 
 #include "platform/win32/Text.h"
+#include "progress/win32/UINFOP50.h"
 #include "resources/resource.h"
 #include "runtime/Exceptions.h"
+#include "setup/FileSearch.h"
 #include "setup/SetupRules.h"
 #include "versioninfo/VersionInfo.h"
 
@@ -41,7 +43,9 @@ String OwnExecutablePath() {
 }  // namespace
 
 TFrmVarnel::TFrmVarnel(forms::IFormHost& host, SetupServices services)
-    : Form(host, WindowSpec()), services_(services) {
+    : Form(host, WindowSpec()),
+      services_(services),
+      runner_(services.Processes, host.Pump(), services.AppIds) {
   // name, kind, parent, caption, left, top, width, height, tab order, ...
   const forms::Layout layout = {
       {.Name = u"Image1", .Type = Kind::Image, .Left = 0, .Top = 0, .Width = 393, .Height = 86,
@@ -109,7 +113,12 @@ TFrmVarnel::TFrmVarnel(forms::IFormHost& host, SetupServices services)
   RdgTipRegi = &Get<forms::RadioGroup>(u"RdgTipRegi");
   Image1 = &Get<forms::Image>(u"Image1");
   LblVersion = &Get<forms::Label>(u"LblVersion");
+  // Non-visual: owned by the window's component list, no property set.
+  DCOM = new SDCOMConnection(&components_, services_.Classes);
+  DCOM->SetName(u"DCOM");
 }
+
+TFrmVarnel::~TFrmVarnel() = default;
 
 void TFrmVarnel::FormShow() {
   TEXEVersionData data;
@@ -144,6 +153,107 @@ void TFrmVarnel::BitBtnDirServClick() {
   EdtDirSvrDcom->SetText(*chosen);
 }
 
-void TFrmVarnel::BitBtnAceptarClick() {}
+// One run at a time: the window stays live while a run pumps messages, so a
+// second press (or Enter) would otherwise start a run inside the run.
+void TFrmVarnel::BitBtnAceptarClick() {
+  if (runActive_) return;
+  setup::ValidarCredenciales(RdbEsteUsuario->Checked(), EdtUsuario->Text(), EdtContrasena->Text(),
+                             EdtConfContrasena->Text());
+  const int mode = RdgTipRegi->ItemIndex();
+  const String path = EdtDirSvrDcom->Text();
+  setup::ValidarRuta(mode, path);
+
+  runActive_ = true;
+  struct RunFlag {
+    bool& flag;
+    ~RunFlag() { flag = false; }
+  } runFlag{runActive_};
+
+  gSlArchivos = std::make_unique<TStringList>();
+  gSlErrores = std::make_unique<TStringList>();
+  std::exception_ptr failure;
+  try {
+    if (mode == 0) {
+      BuscarArchivos(path, u"*.exe", true);
+    } else {
+      gSlArchivos->Add(path);
+    }
+    if (gSlArchivos->Count() == 0) {
+      gSlArchivos.reset();
+      gSlErrores.reset();
+      services_.Boxes.Show(setup::kNothingFound, Host().Title(), MB_OK | MB_ICONWARNING);
+      return;
+    }
+    ProcesarServidores(*gSlArchivos);
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  gSlArchivos.reset();
+  Summary(failure != nullptr || gSlErrores->Count() > 0);
+  gSlErrores.reset();
+  if (failure) std::rethrow_exception(failure);
+}
+
+void TFrmVarnel::Summary(bool failed) {
+  services_.Boxes.Show(failed ? setup::kSummaryErrors : setup::kSummaryOk, Host().Title(),
+                       MB_OK | (failed ? MB_ICONERROR : MB_ICONINFORMATION));
+}
+
+void TFrmVarnel::BuscarArchivos(const String& folder, const String& mask, bool recursive) {
+  setup::FileSearch(services_.Folders, *gSlArchivos).BuscarArchivos(folder, mask, recursive);
+}
+
+void TFrmVarnel::ProcesarServidores(const TStringList& list) {
+  setup::ProcesarServidores(*this, list, *gSlErrores);
+}
+
+bool TFrmVarnel::EjecutarYEsperar(const String& program, const String& parameters) {
+  return runner_.EjecutarYEsperar(program, parameters);
+}
+
+void TFrmVarnel::AsignarPermisosDcom(const String& guid) {
+  runner_.AsignarPermisosDcom(guid, *this);
+}
+
+namespace {
+
+// The progress window as the run sees it: one window per run, owned by the
+// setup window, released when the run's passes end.
+class RunProgress final : public setup::IRunProgress {
+ public:
+  RunProgress(forms::IFormHost& host, IClock& clock, HWND owner) : window_(host, clock, owner) {}
+  void Inicializar(std::int32_t n, bool reset) override { window_.Inicializar(n, reset); }
+  void MensajeDelProceso(const String& v) override { window_.MensajeDelProceso(v); }
+  void NombreItemActual(const String& v) override { window_.NombreItemActual(v); }
+  void ItemActualTerminado() override { window_.ItemActualTerminado(); }
+  void Finalizar() override { window_.Finalizar(); }
+
+ private:
+  progress::TFrmInfoP50 window_;
+};
+
+}  // namespace
+
+std::unique_ptr<setup::IRunProgress> TFrmVarnel::CrearVentanaDeProgreso() {
+  return std::make_unique<RunProgress>(Host(), services_.Clock, Handle());
+}
+
+void TFrmVarnel::LeerVersion(const String& path, TEXEVersionData& data) {
+  GetEXEVersionData(services_.Versions, path, data);
+}
+
+void TFrmVarnel::Registrar(const String& path) {
+  runner_.EjecutarYEsperarOFallar(path, setup::kRegServerParameters);
+}
+
+void TFrmVarnel::SetServerName(const String& progId) { DCOM->SetServerName(progId); }
+
+String TFrmVarnel::ServerGUID() { return DCOM->ServerGUID(); }
+
+bool TFrmVarnel::InteractivoSelected() const { return RdbUsuarioInactivo->Checked(); }
+bool TFrmVarnel::InicialSelected() const { return RdbUsuarioInicial->Checked(); }
+bool TFrmVarnel::EsteUsuarioSelected() const { return RdbEsteUsuario->Checked(); }
+String TFrmVarnel::Usuario() const { return EdtUsuario->Text(); }
+String TFrmVarnel::Contrasena() const { return EdtContrasena->Text(); }
 
 }  // namespace varnel::setup

@@ -4,12 +4,21 @@
 
 #include <memory>
 
+#include "components/Component.h"
+#include "components/USDCOMConnection.h"
 #include "forms/win32/Controls.h"
 #include "forms/win32/Form.h"
+#include "platform/AppIdRegistry.h"
+#include "platform/ClassRegistry.h"
+#include "platform/Clock.h"
+#include "platform/FolderEnumerator.h"
 #include "platform/MessageBox.h"
+#include "platform/ProcessStarter.h"
 #include "platform/ShellDialog.h"
 #include "platform/VersionSource.h"
 #include "runtime/StringList.h"
+#include "setup/CommandRunner.h"
+#include "setup/RegistrationRun.h"
 
 namespace varnel::setup {
 
@@ -19,11 +28,17 @@ struct SetupServices {
   IVersionSource& Versions;
   IShellDialog& Dialog;
   IMessageBox& Boxes;
+  IProcessStarter& Processes;
+  IAppIdRegistry& AppIds;
+  IFolderEnumerator& Folders;
+  IClassRegistry& Classes;
+  IClock& Clock;
 };
 
-class TFrmVarnel : public forms::Form {
+class TFrmVarnel : public forms::Form, private setup::IRunSteps, private IIdentitySource {
  public:
   TFrmVarnel(forms::IFormHost& host, SetupServices services);
+  ~TFrmVarnel() override;
 
   forms::GroupBox* GroupBox1 = nullptr;
   forms::Label* LblUsuario = nullptr;
@@ -39,6 +54,7 @@ class TFrmVarnel : public forms::Form {
   forms::Edit* EdtDirSvrDcom = nullptr;
   forms::PictureButton* BitBtnDirServ = nullptr;
   forms::PictureButton* BitBtnAceptar = nullptr;
+  SDCOMConnection* DCOM = nullptr;
   forms::RadioGroup* RdgTipRegi = nullptr;
   forms::Image* Image1 = nullptr;
   forms::Label* LblVersion = nullptr;
@@ -54,9 +70,31 @@ class TFrmVarnel : public forms::Form {
   void OnShow() override { FormShow(); }
 
  private:
+  void AsignarPermisosDcom(const String& guid);
+  bool EjecutarYEsperar(const String& program, const String& parameters);
+  void BuscarArchivos(const String& folder, const String& mask, bool recursive);
+  void ProcesarServidores(const TStringList& list);
+
   void SetCredentialsEnabled(bool enabled);
+  void Summary(bool failed);
+
+  // IRunSteps: one server's steps, for the two passes.
+  std::unique_ptr<setup::IRunProgress> CrearVentanaDeProgreso() override;
+  void LeerVersion(const String& path, TEXEVersionData& data) override;
+  void Registrar(const String& path) override;
+  void SetServerName(const String& progId) override;
+  String ServerGUID() override;
+  // IIdentitySource: the selection and texts as they are at each call.
+  bool InteractivoSelected() const override;
+  bool InicialSelected() const override;
+  bool EsteUsuarioSelected() const override;
+  String Usuario() const override;
+  String Contrasena() const override;
 
   SetupServices services_;
+  TComponent components_;  // owns DCOM and frees it with the window
+  CommandRunner runner_;
+  bool runActive_ = false;
   std::unique_ptr<TStringList> gSlArchivos;
   std::unique_ptr<TStringList> gSlErrores;
 };

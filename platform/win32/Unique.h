@@ -3,31 +3,38 @@
 // template parameter, the invalid value too. Copying is deleted.
 
 #include <windows.h>
+#include <objbase.h>
 
+#include <cstdint>
 #include <utility>
 
 namespace varnel::win32 {
 
-template <typename T, auto Close, T Invalid = T{}>
+// `InvalidBits` is the invalid value's bit pattern: 0 for most handles, -1
+// for INVALID_HANDLE_VALUE (a pointer constant cannot be a template argument).
+template <typename T, auto Close, std::intptr_t InvalidBits = 0>
 class Unique {
+  static T Invalid() noexcept { return reinterpret_cast<T>(InvalidBits); }
+
  public:
   Unique() noexcept = default;
   explicit Unique(T value) noexcept : value_(value) {}
   Unique(const Unique&) = delete;
   Unique& operator=(const Unique&) = delete;
-  Unique(Unique&& other) noexcept : value_(std::exchange(other.value_, Invalid)) {}
+  Unique(Unique&& other) noexcept : value_(std::exchange(other.value_, Invalid())) {}
   Unique& operator=(Unique&& other) noexcept {
-    if (this != &other) reset(std::exchange(other.value_, Invalid));
+    if (this != &other) reset(std::exchange(other.value_, Invalid()));
     return *this;
   }
   ~Unique() { reset(); }
 
   T get() const noexcept { return value_; }
-  explicit operator bool() const noexcept { return value_ != Invalid; }
-  T release() noexcept { return std::exchange(value_, Invalid); }
-  void reset(T value = Invalid) noexcept {
+  explicit operator bool() const noexcept { return value_ != Invalid() && value_ != T{}; }
+  T release() noexcept { return std::exchange(value_, Invalid()); }
+  void reset() noexcept { reset(Invalid()); }
+  void reset(T value) noexcept {
     T old = std::exchange(value_, value);
-    if (old != Invalid) Close(old);
+    if (old != Invalid() && old != T{}) Close(old);
   }
   // For out-parameters: frees what is held and hands out the slot.
   T* put() noexcept {
@@ -36,7 +43,7 @@ class Unique {
   }
 
  private:
-  T value_ = Invalid;
+  T value_ = Invalid();
 };
 
 inline void CloseHandleNoThrow(HANDLE h) noexcept { ::CloseHandle(h); }
@@ -49,7 +56,7 @@ inline void DeleteDCNoThrow(HDC dc) noexcept { ::DeleteDC(dc); }
 inline void DestroyIconNoThrow(HICON icon) noexcept { ::DestroyIcon(icon); }
 
 using UniqueHandle = Unique<HANDLE, CloseHandleNoThrow>;
-using UniqueFind = Unique<HANDLE, FindCloseNoThrow, INVALID_HANDLE_VALUE>;
+using UniqueFind = Unique<HANDLE, FindCloseNoThrow, -1>;
 using UniqueKey = Unique<HKEY, RegCloseKeyNoThrow>;
 using UniqueGdi = Unique<HGDIOBJ, DeleteObjectNoThrow>;
 using UniqueBitmap = Unique<HBITMAP, DeleteObjectNoThrow>;

@@ -33,11 +33,20 @@ bool IsBlankIdentifier(const Guid& id) noexcept {
 }
 
 String FormatGuid(const Guid& id) {
-  String text = u"{" + IntToHex(id.Data1, 8) + u"-" + IntToHex(id.Data2, 4) + u"-" +
-                IntToHex(id.Data3, 4) + u"-" + IntToHex(id.Data4[0], 2) +
-                IntToHex(id.Data4[1], 2) + u"-";
-  for (std::size_t i = 2; i < 8; ++i) text += IntToHex(id.Data4[i], 2);
-  return text + u"}";
+  // Appended piece by piece; GCC 12 warns falsely on a literal + String head.
+  String text(1, u'{');
+  text += IntToHex(id.Data1, 8);
+  text += u'-';
+  text += IntToHex(id.Data2, 4);
+  text += u'-';
+  text += IntToHex(id.Data3, 4);
+  text += u'-';
+  for (std::size_t i = 0; i < 8; ++i) {
+    if (i == 2) text += u'-';
+    text += IntToHex(id.Data4[i], 2);
+  }
+  text += u'}';
+  return text;
 }
 
 Guid ParseGuid(const String& text) {

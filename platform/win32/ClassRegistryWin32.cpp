@@ -1,6 +1,8 @@
 #include "platform/win32/ClassRegistryWin32.h"
 
-#include <cstring>
+#include <oleauto.h>
+
+#include <bit>
 
 #include "platform/win32/Errors.h"
 #include "platform/win32/Text.h"
@@ -10,17 +12,9 @@ namespace varnel::win32 {
 
 static_assert(sizeof(GUID) == sizeof(Guid), "same layout as the platform's GUID");
 
-GUID ToGUID(const Guid& id) noexcept {
-  GUID out;
-  std::memcpy(&out, &id, sizeof out);
-  return out;
-}
+GUID ToGUID(const Guid& id) noexcept { return std::bit_cast<GUID>(id); }
 
-Guid FromGUID(const GUID& id) noexcept {
-  Guid out;
-  std::memcpy(&out, &id, sizeof out);
-  return out;
-}
+Guid FromGUID(const GUID& id) noexcept { return std::bit_cast<Guid>(id); }
 
 namespace {
 

@@ -4,6 +4,7 @@
 // ole32.dll when the registry is made, because a system may lack it.
 
 #include <windows.h>
+#include <objbase.h>
 
 #include "platform/ClassRegistry.h"
 

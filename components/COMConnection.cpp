@@ -5,7 +5,8 @@
 namespace varnel {
 
 Exception TCOMConnection::NothingToConnect() const {
-  return Exception(u"Cannot connect, " + Name() + u" must contain a valid ServerName or ServerGUID");
+  return Exception(u"Cannot connect, " + Name() +
+                   u" must contain a valid ServerName or ServerGUID");
 }
 
 Guid TCOMConnection::ResolveServerCLSID() const {

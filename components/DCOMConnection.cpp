@@ -4,7 +4,9 @@ namespace varnel {
 
 namespace {
 
-char16_t FoldCase(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
+char16_t FoldCase(char16_t c) {
+  return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+}
 
 // Computer names are compared without regard to letter case.
 bool SameComputer(const String& a, const String& b) {
@@ -24,7 +26,8 @@ void TDCOMConnection::SetComputerName(const String& value) {
 
 void TDCOMConnection::DoConnect() {
   const Guid clsid = ResolveServerCLSID();
-  const String computer = ObjectBroker() ? ObjectBroker()->GetComputerForGUID(clsid) : computerName_;
+  const String computer =
+      ObjectBroker() ? ObjectBroker()->GetComputerForGUID(clsid) : computerName_;
   // Not trimmed: a name of blanks is a name, and the platform is asked for it.
   if (computer.empty()) {
     TCOMConnection::DoConnect();
@@ -34,7 +37,7 @@ void TDCOMConnection::DoConnect() {
   if (!registry.HasCreateInstanceEx()) throw Exception(u"DCOM not installed");
   // On this machine's own name every context may serve the class.
   const std::uint32_t context =
-      SameComputer(computer, registry.GetComputerName())
+      SameComputer(computer, registry.LocalComputerName())
           ? kCLSCTX_INPROC_SERVER | kCLSCTX_LOCAL_SERVER | kCLSCTX_REMOTE_SERVER
           : kCLSCTX_REMOTE_SERVER;
   ServerObject server;

@@ -4,12 +4,18 @@
 
 #include "components/COMConnection.h"
 
+// <windows.h> makes SetComputerName a macro for its own function. The
+// property setter below must keep its name in every file, with or without
+// that header, so the macro goes.
+#ifdef SetComputerName
+#undef SetComputerName
+#endif
+
 namespace varnel {
 
 class TDCOMConnection : public TCOMConnection {
  public:
-  TDCOMConnection(TComponent* owner, IClassRegistry& registry)
-      : TCOMConnection(owner, registry) {}
+  TDCOMConnection(TComponent* owner, IClassRegistry& registry) : TCOMConnection(owner, registry) {}
 
   const String& ComputerName() const noexcept { return computerName_; }
   // A different name disconnects first.

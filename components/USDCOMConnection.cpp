@@ -22,8 +22,7 @@ String SDCOMConnection::FailureMessage(const String& caught) const {
   const String& computer = ComputerName();
   const bool blank =
       std::all_of(computer.begin(), computer.end(), [](char16_t c) { return c <= u' '; });
-  const String computerLine =
-      u"ComputerName: " + (blank ? String(u"LocalMachine") : computer);
+  const String computerLine = u"ComputerName: " + (blank ? String(u"LocalMachine") : computer);
   return u"SDCOM " + Name() + u". Non successful connection Server!\r\r" + computerLine +
          u"\rServer Name: " + ServerName() + u"\r\rError message:\r" + caught;
 }

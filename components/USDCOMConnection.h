@@ -9,8 +9,7 @@ namespace varnel {
 
 class SDCOMConnection : public TDCOMConnection {
  public:
-  SDCOMConnection(TComponent* owner, IClassRegistry& registry)
-      : TDCOMConnection(owner, registry) {}
+  SDCOMConnection(TComponent* owner, IClassRegistry& registry) : TDCOMConnection(owner, registry) {}
 
   // The own pair: the same rules as ServerName and ServerGUID, but the
   // identifier's text is made and read by the component itself.

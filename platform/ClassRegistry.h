@@ -77,8 +77,8 @@ class IClassRegistry {
   // Creates the object on `computer` and keeps its dispatch interface.
   virtual std::int32_t CreateInstanceEx(const Guid& clsid, const String& computer,
                                         std::uint32_t context, ServerObject& object) = 0;
-  // This machine's name.
-  virtual String GetComputerName() = 0;
+  // This machine's name (GetComputerNameW).
+  virtual String LocalComputerName() = 0;
 };
 
 }  // namespace varnel

@@ -6,7 +6,9 @@ namespace varnel {
 
 namespace {
 
-char16_t FoldCase(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
+char16_t FoldCase(char16_t c) {
+  return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+}
 
 // The registry's keys are found without regard to letter case.
 bool SameName(const String& a, const String& b) {

@@ -39,7 +39,7 @@ class TableClassRegistry final : public IClassRegistry {
   bool HasCreateInstanceEx() const override { return hasCreateInstanceEx_; }
   std::int32_t CreateInstanceEx(const Guid& clsid, const String& computer, std::uint32_t context,
                                 ServerObject& object) override;
-  String GetComputerName() override { return computerName_; }
+  String LocalComputerName() override { return computerName_; }
 
   // What the component asked for, for tests.
   struct CreateCall {

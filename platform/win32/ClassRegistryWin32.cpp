@@ -109,7 +109,7 @@ std::int32_t ClassRegistryWin32::CreateInstanceEx(const Guid& clsid, const Strin
   return KeepDispatch(unknown.get(), object);
 }
 
-String ClassRegistryWin32::GetComputerName() {
+String ClassRegistryWin32::LocalComputerName() {
   wchar_t buffer[MAX_COMPUTERNAME_LENGTH + 1];
   DWORD size = static_cast<DWORD>(std::size(buffer));
   if (!::GetComputerNameW(buffer, &size)) RaiseLastOSError();

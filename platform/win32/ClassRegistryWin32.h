@@ -3,8 +3,8 @@
 // initialized on the calling thread. CoCreateInstanceEx is looked up in
 // ole32.dll when the registry is made, because a system may lack it.
 
-#include <windows.h>
 #include <objbase.h>
+#include <windows.h>
 
 #include "platform/ClassRegistry.h"
 
@@ -24,7 +24,7 @@ class ClassRegistryWin32 final : public IClassRegistry {
   bool HasCreateInstanceEx() const override { return coCreateInstanceEx_ != nullptr; }
   std::int32_t CreateInstanceEx(const Guid& clsid, const String& computer, std::uint32_t context,
                                 ServerObject& object) override;
-  String GetComputerName() override;
+  String LocalComputerName() override;
 
  private:
   using CoCreateInstanceExFn = HRESULT(WINAPI*)(REFCLSID, IUnknown*, DWORD, COSERVERINFO*, DWORD,

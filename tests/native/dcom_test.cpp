@@ -203,9 +203,8 @@ TEST_F(DcomTest, NetTextOfAnyOtherShapeRaisesConvertErrorAndKeepsThePair) {
       u"(1234ABCD-00EF-4A5B-C0FF-EE0102030405}",   // no opening brace
       u"{1234ABCD+00EF-4A5B-C0FF-EE0102030405}",   // dash replaced
       u"{1234ABCD-00EF-4A5B-C0FF+EE0102030405}",
-      u"{1234ABCG-00EF-4A5B-C0FF-EE0102030405}",   // not a digit
-      u"{1234ABCD-00EF-4A5B-C0FF-EE010203040 }",
-      u"{ 234ABCD-00EF-4A5B-C0FF-EE0102030405}",
+      u"{1234ABCG-00EF-4A5B-C0FF-EE0102030405}",  // not a digit
+      u"{1234ABCD-00EF-4A5B-C0FF-EE010203040 }",  u"{ 234ABCD-00EF-4A5B-C0FF-EE0102030405}",
   };
   for (const String& text : bad) {
     try {
@@ -268,10 +267,13 @@ TEST(Component, OwnerFreesWhatItOwns) {
 TEST_F(DcomTest, ConnectAndDisconnectRunEventsClientsAndStepsInOrder) {
   RecordingClient client(log);
   dcom.RegisterClient(client);
-  dcom.SetBeforeConnect([&](TConnection& c) { log.push_back(c.Connected() ? "bad" : "before connect"); });
-  dcom.SetAfterConnect([&](TConnection& c) { log.push_back(c.Connected() ? "after connect" : "bad"); });
+  dcom.SetBeforeConnect(
+      [&](TConnection& c) { log.push_back(c.Connected() ? "bad" : "before connect"); });
+  dcom.SetAfterConnect(
+      [&](TConnection& c) { log.push_back(c.Connected() ? "after connect" : "bad"); });
   dcom.SetBeforeDisconnect([&](TConnection&) { log.push_back("before disconnect"); });
-  dcom.SetAfterDisconnect([&](TConnection& c) { log.push_back(c.Connected() ? "bad" : "after disconnect"); });
+  dcom.SetAfterDisconnect(
+      [&](TConnection& c) { log.push_back(c.Connected() ? "bad" : "after disconnect"); });
   dcom.SetServerName(u"Alfa.AlfaDMR");
   dcom.SetConnected(true);
   EXPECT_TRUE(dcom.Connected());
@@ -279,14 +281,14 @@ TEST_F(DcomTest, ConnectAndDisconnectRunEventsClientsAndStepsInOrder) {
   EXPECT_FALSE(registry.CreateCalls()[0].ex);
   EXPECT_EQ(registry.CreateCalls()[0].context, 5u);
   EXPECT_EQ(registry.CreateCalls()[0].clsid, kAlfa);
-  dcom.SetConnected(true);  // same state: nothing
+  dcom.SetConnected(true);              // same state: nothing
   dcom.SetServerName(u"Beta.BetaDMR");  // a new name disconnects first
   EXPECT_FALSE(dcom.Connected());
   dcom.SetConnected(false);  // same state: nothing
-  EXPECT_EQ(log, (std::vector<std::string>{
-                     "before connect", "create", "client connect (connected)", "after connect",
-                     "before disconnect", "client disconnect (connected)", "release",
-                     "after disconnect"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"before connect", "create", "client connect (connected)",
+                                           "after connect", "before disconnect",
+                                           "client disconnect (connected)", "release",
+                                           "after disconnect"}));
   dcom.UnRegisterClient(client);
   EXPECT_EQ(dcom.ClientCount(), 0);
 }
@@ -312,47 +314,53 @@ TEST_F(DcomTest, ComputerNameChoosesTheRemoteCallAndItsContext) {
 
 TEST_F(DcomTest, FailedConnectForUnregisteredNameGivesTheSevenLines) {
   dcom.SetServerName(u"A.ADMR");
-  EXPECT_EQ(ConnectFailure(), u"SDCOM DCOM. Non successful connection Server!\r"
-                              u"\r"
-                              u"ComputerName: LocalMachine\r"
-                              u"Server Name: A.ADMR\r"
-                              u"\r"
-                              u"Error message:\r"
-                              u"Invalid class string");
+  EXPECT_EQ(ConnectFailure(),
+            u"SDCOM DCOM. Non successful connection Server!\r"
+            u"\r"
+            u"ComputerName: LocalMachine\r"
+            u"Server Name: A.ADMR\r"
+            u"\r"
+            u"Error message:\r"
+            u"Invalid class string");
   EXPECT_FALSE(dcom.Connected());
 }
 
 TEST_F(DcomTest, BlankComputerNameReadsLocalMachineButIsStillTried) {
   dcom.SetServerName(u"A.ADMR");
   dcom.SetComputerName(u"   ");
-  EXPECT_EQ(ConnectFailure(), u"SDCOM DCOM. Non successful connection Server!\r\r"
-                              u"ComputerName: LocalMachine\rServer Name: A.ADMR\r\r"
-                              u"Error message:\rInvalid class string");
+  EXPECT_EQ(ConnectFailure(),
+            u"SDCOM DCOM. Non successful connection Server!\r\r"
+            u"ComputerName: LocalMachine\rServer Name: A.ADMR\r\r"
+            u"Error message:\rInvalid class string");
   // With a registered class the blanks go to the remote call as they are.
   dcom.SetServerName(u"Beta.BetaDMR");
   dcom.SetComputerName(u"\t \x01");
-  EXPECT_EQ(ConnectFailure(), u"SDCOM DCOM. Non successful connection Server!\r\r"
-                              u"ComputerName: LocalMachine\rServer Name: Beta.BetaDMR\r\r"
-                              u"Error message:\rOLE error 80080005");
+  EXPECT_EQ(ConnectFailure(),
+            u"SDCOM DCOM. Non successful connection Server!\r\r"
+            u"ComputerName: LocalMachine\rServer Name: Beta.BetaDMR\r\r"
+            u"Error message:\rOLE error 80080005");
   ASSERT_EQ(registry.CreateCalls().size(), 1u);
   EXPECT_EQ(registry.CreateCalls()[0].computer, u"\t \x01");
   EXPECT_EQ(registry.CreateCalls()[0].context, 16u);
   dcom.SetComputerName(u"REMOTO");
-  EXPECT_EQ(ConnectFailure(), u"SDCOM DCOM. Non successful connection Server!\r\r"
-                              u"ComputerName: REMOTO\rServer Name: Beta.BetaDMR\r\r"
-                              u"Error message:\rOLE error 80080005");
+  EXPECT_EQ(ConnectFailure(),
+            u"SDCOM DCOM. Non successful connection Server!\r\r"
+            u"ComputerName: REMOTO\rServer Name: Beta.BetaDMR\r\r"
+            u"Error message:\rOLE error 80080005");
   registry.SetCreateInstanceExAvailable(false);
-  EXPECT_EQ(ConnectFailure(), u"SDCOM DCOM. Non successful connection Server!\r\r"
-                              u"ComputerName: REMOTO\rServer Name: Beta.BetaDMR\r\r"
-                              u"Error message:\rDCOM not installed");
+  EXPECT_EQ(ConnectFailure(),
+            u"SDCOM DCOM. Non successful connection Server!\r\r"
+            u"ComputerName: REMOTO\rServer Name: Beta.BetaDMR\r\r"
+            u"Error message:\rDCOM not installed");
   EXPECT_EQ(registry.CreateCalls().size(), 2u);
 }
 
 TEST_F(DcomTest, ConnectWithoutNameOrIdentifierIsRefused) {
-  EXPECT_EQ(ConnectFailure(), u"SDCOM DCOM. Non successful connection Server!\r\r"
-                              u"ComputerName: LocalMachine\rServer Name: \r\r"
-                              u"Error message:\r"
-                              u"Cannot connect, DCOM must contain a valid ServerName or ServerGUID");
+  EXPECT_EQ(ConnectFailure(),
+            u"SDCOM DCOM. Non successful connection Server!\r\r"
+            u"ComputerName: LocalMachine\rServer Name: \r\r"
+            u"Error message:\r"
+            u"Cannot connect, DCOM must contain a valid ServerName or ServerGUID");
   EXPECT_TRUE(registry.CreateCalls().empty());
 }
 
@@ -360,23 +368,27 @@ TEST_F(DcomTest, LocalCreateFailureNamesTheClassIdentifier) {
   // Not all sixteen bytes are zero, so the stored identifier is used as it is
   // even though it reads as "".
   dcom.SetServerGUID(u"{00000000-0000-0000-C000-000000000046}");
-  EXPECT_EQ(ConnectFailure(), u"SDCOM DCOM. Non successful connection Server!\r\r"
-                              u"ComputerName: LocalMachine\rServer Name: \r\r"
-                              u"Error message:\r"
-                              u"Class not registered, ClassID: {00000000-0000-0000-C000-000000000046}");
+  EXPECT_EQ(ConnectFailure(),
+            u"SDCOM DCOM. Non successful connection Server!\r\r"
+            u"ComputerName: LocalMachine\rServer Name: \r\r"
+            u"Error message:\r"
+            u"Class not registered, ClassID: {00000000-0000-0000-C000-000000000046}");
   dcom.SetServerName(u"Beta.BetaDMR");
-  EXPECT_EQ(ConnectFailure(), u"SDCOM DCOM. Non successful connection Server!\r\r"
-                              u"ComputerName: LocalMachine\rServer Name: Beta.BetaDMR\r\r"
-                              u"Error message:\r"
-                              u"OLE error 80080005, ClassID: " + kBetaText);
+  EXPECT_EQ(ConnectFailure(),
+            u"SDCOM DCOM. Non successful connection Server!\r\r"
+            u"ComputerName: LocalMachine\rServer Name: Beta.BetaDMR\r\r"
+            u"Error message:\r"
+            u"OLE error 80080005, ClassID: " +
+                kBetaText);
 }
 
 TEST_F(DcomTest, EveryRuntimeFailureIsRewordedOthersPassThrough) {
   dcom.SetServerName(u"Alfa.AlfaDMR");
   dcom.SetBeforeConnect([](TConnection&) { throw EAbort(); });
-  EXPECT_EQ(ConnectFailure(), u"SDCOM DCOM. Non successful connection Server!\r\r"
-                              u"ComputerName: LocalMachine\rServer Name: Alfa.AlfaDMR\r\r"
-                              u"Error message:\rOperation aborted");
+  EXPECT_EQ(ConnectFailure(),
+            u"SDCOM DCOM. Non successful connection Server!\r\r"
+            u"ComputerName: LocalMachine\rServer Name: Alfa.AlfaDMR\r\r"
+            u"Error message:\rOperation aborted");
   dcom.SetBeforeConnect([](TConnection&) { throw std::runtime_error("not ours"); });
   EXPECT_THROW(dcom.SetConnected(true), std::runtime_error);
   dcom.SetBeforeConnect({});
@@ -387,9 +399,10 @@ TEST_F(DcomTest, EveryRuntimeFailureIsRewordedOthersPassThrough) {
     dcom.SetServerName(u"Beta.BetaDMR");
     FAIL() << "no exception";
   } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(), u"SDCOM DCOM. Non successful connection Server!\r\r"
-                           u"ComputerName: LocalMachine\rServer Name: Alfa.AlfaDMR\r\r"
-                           u"Error message:\rno");
+    EXPECT_EQ(e.Message(),
+              u"SDCOM DCOM. Non successful connection Server!\r\r"
+              u"ComputerName: LocalMachine\rServer Name: Alfa.AlfaDMR\r\r"
+              u"Error message:\rno");
   }
   EXPECT_EQ(dcom.ServerName(), u"Alfa.AlfaDMR");
   EXPECT_TRUE(dcom.Connected());

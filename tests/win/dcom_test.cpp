@@ -203,6 +203,18 @@ TEST_F(DcomRegistryTest, ConnectStartsTheServerAndDisconnectEndsIt) {
       << "the server did not end after its last object was released";
 }
 
+TEST_F(DcomRegistryTest, ServerStartedWithoutAClientEndsByItself) {
+  ServerCopy alfa(L"server", L"DcomSolo");
+  ASSERT_TRUE(::SetEnvironmentVariableW(L"VARNEL_SERVER_IDLE_MS", L"1500"));
+  const ULONGLONG started = ::GetTickCount64();
+  const DWORD code = alfa.Run(L" -Embedding");
+  const ULONGLONG took = ::GetTickCount64() - started;
+  ::SetEnvironmentVariableW(L"VARNEL_SERVER_IDLE_MS", nullptr);
+  EXPECT_EQ(code, 0u);
+  EXPECT_GE(took, 1000u);
+  EXPECT_LT(took, 15'000u);
+}
+
 TEST_F(DcomRegistryTest, ConnectingToAnUnregisteredNameGivesTheComposedMessage) {
   SDCOMConnection dcom(nullptr, registry);
   dcom.SetName(u"DCOM");

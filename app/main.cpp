@@ -4,6 +4,11 @@
 #include <windows.h>
 
 #include "app/Application.h"
+#include "platform/win32/AppIdRegistryWin32.h"
+#include "platform/win32/ClassRegistryWin32.h"
+#include "platform/win32/ClockWin32.h"
+#include "platform/win32/FolderEnumeratorWin32.h"
+#include "platform/win32/ProcessStarterWin32.h"
 #include "platform/win32/ShellDialogWin32.h"
 #include "platform/win32/VersionSourceWin32.h"
 #include "setup/SetupRules.h"
@@ -20,8 +25,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // Production wiring of every outside service.
     win32::VersionSourceWin32 versions;
     win32::ShellDialogWin32 dialog(application.AppWindow());
-    setup::TFrmVarnel FrmVarnel(application,
-                                {versions, dialog, application.MessageBox()});
+    win32::ProcessStarterWin32 processes(application.AppWindow());
+    win32::AppIdRegistryWin32 appIds;
+    win32::FolderEnumeratorWin32 folders;
+    win32::ClassRegistryWin32 classes;
+    win32::TLocalClock clock;
+    setup::TFrmVarnel FrmVarnel(application, {versions, dialog, application.MessageBox(), processes,
+                                              appIds, folders, classes, clock});
     application.Run(FrmVarnel);
   } catch (...) {
     application.HandleException();

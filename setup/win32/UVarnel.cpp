@@ -181,7 +181,8 @@ void TFrmVarnel::BitBtnAceptarClick() {
     if (gSlArchivos->Count() == 0) {
       gSlArchivos.reset();
       gSlErrores.reset();
-      services_.Boxes.Show(setup::kNothingFound, Host().Title(), MB_OK | MB_ICONWARNING);
+      services_.Boxes.Show(setup::kNothingFound, Host().Title(),
+                           static_cast<std::uint32_t>(MB_OK | MB_ICONWARNING));
       return;
     }
     ProcesarServidores(*gSlArchivos);
@@ -196,7 +197,7 @@ void TFrmVarnel::BitBtnAceptarClick() {
 
 void TFrmVarnel::Summary(bool failed) {
   services_.Boxes.Show(failed ? setup::kSummaryErrors : setup::kSummaryOk, Host().Title(),
-                       MB_OK | (failed ? MB_ICONERROR : MB_ICONINFORMATION));
+                       static_cast<std::uint32_t>(MB_OK | (failed ? MB_ICONERROR : MB_ICONINFORMATION)));
 }
 
 void TFrmVarnel::BuscarArchivos(const String& folder, const String& mask, bool recursive) {

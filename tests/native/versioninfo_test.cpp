@@ -153,6 +153,26 @@ TEST(GetEXEVersionData, APresentEmptyValueEmptiesItsField) {
   EXPECT_EQ(data.InternalName, u"old4");
 }
 
+TEST(GetEXEVersionData, TextEndsAtItsFirstNulAndNeverPastItsLength) {
+  auto root = testing::StandardRoot(u"040904B0", {}, testing::TranslationEntries({0x0409, 0x04B0}));
+  auto& table = root.children[0].children[0].children;
+  table.push_back(testing::TextValue(u"CompanyName", String(u"abc\0def", 7)));
+  auto bytesCounted = testing::TextValue(u"FileDescription", u"doble");
+  bytesCounted.valueLength = static_cast<std::uint16_t>(2 * bytesCounted.valueLength);
+  table.push_back(bytesCounted);  // a length in bytes, as some writers store it
+  auto shortLength = testing::TextValue(u"FileVersion", u"1.2.3.4");
+  shortLength.valueLength = 3;  // says less than the text holds
+  table.push_back(shortLength);
+  table.push_back(testing::TextValue(u"InternalName", u"after"));
+  ScriptedSource source(testing::Serialize(root));
+  TEXEVersionData data = Sentinels();
+  GetEXEVersionData(source, u"a.exe", data);
+  EXPECT_EQ(data.CompanyName, u"abc");
+  EXPECT_EQ(data.FileDescription, u"doble");
+  EXPECT_EQ(data.FileVersion, u"1.2");
+  EXPECT_EQ(data.InternalName, u"after");
+}
+
 TEST(GetEXEVersionData, TakesTheKeyFromTheFirstTranslationOnly) {
   ScriptedSource underSecond(
       StandardBlock(u"0C0A04E4", kAllStrings, {0x0409, 0x04B0, 0x0C0A, 0x04E4}));

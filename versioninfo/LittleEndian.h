@@ -1,6 +1,6 @@
 #pragma once
 // Bounds-checked little-endian reads over a byte span: the version block and
-// PE parsers ask Has() before every read, and the reads assert nothing else.
+// PE parsers ask Has() before every read; the reads themselves check nothing.
 
 #include <cstddef>
 #include <cstdint>

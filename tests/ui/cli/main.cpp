@@ -7,6 +7,9 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -263,6 +266,8 @@ void Run(const Options& o) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  // UTF-8 bytes with "\n" line ends, whatever the console's code page.
+  _setmode(_fileno(stdout), _O_BINARY);
   try {
     Run(Parse(argc, argv));
     return 0;

@@ -72,13 +72,23 @@ bool IsMessageBox(HWND window) {
          ChildWithId(window, kMessageBoxTextId) != nullptr;
 }
 
-IconKind DetectIcon(HWND iconControl) {
+IconKind DetectIconByHandle(HWND iconControl) {
   if (!iconControl || !::IsWindowVisible(iconControl)) return IconKind::None;
   const auto shownIcon = reinterpret_cast<HICON>(SendBounded(iconControl, STM_GETICON, 0, 0));
   if (!shownIcon) return IconKind::None;
   for (const Candidate& c : kCandidates)
     if (::LoadIconW(nullptr, c.Id) == shownIcon) return c.Kind;
+  return IconKind::Unknown;
+}
 
+IconKind DetectIcon(HWND iconControl) {
+  const IconKind byHandle = DetectIconByHandle(iconControl);
+  return byHandle == IconKind::Unknown ? DetectIconByPixels(iconControl) : byHandle;
+}
+
+IconKind DetectIconByPixels(HWND iconControl) {
+  if (!iconControl || !::IsWindowVisible(iconControl)) return IconKind::None;
+  if (!SendBounded(iconControl, STM_GETICON, 0, 0)) return IconKind::None;
   const Pixels shown = CaptureWindowPixels(iconControl);
   IconKind best = IconKind::Unknown;
   double bestMismatch = 0.1;  // more than a tenth of the icon off: not that icon
@@ -140,8 +150,9 @@ MessageBoxInfo WaitForMessageBox(DWORD pid, Milliseconds timeout) {
 }
 
 void Press(const MessageBoxInfo& box, int buttonId, Milliseconds timeout) {
+  // Wine's box template holds every button and hides the ones not asked for.
   HWND button = ChildWithId(box.Handle, buttonId);
-  if (!button)
+  if (!button || !::IsWindowVisible(button))
     throw Exception(u"Message box \"" + box.Caption + u"\" has no button of id " +
                     IntToStr(buttonId));
   Click(button);

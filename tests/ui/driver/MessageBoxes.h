@@ -49,5 +49,9 @@ void Press(const MessageBoxInfo& box, int buttonId,
 // process its own handles, by comparing the pixels on the screen with the
 // system icons drawn in this process.
 IconKind DetectIcon(HWND iconControl);
+// The two ways alone: None when the static shows no icon, Unknown when the
+// icon is none of the four.
+IconKind DetectIconByHandle(HWND iconControl);
+IconKind DetectIconByPixels(HWND iconControl);
 
 }  // namespace varnel::ui

@@ -56,8 +56,17 @@ String ComposeEnvironmentBlock(const std::vector<std::pair<String, String>>& ove
   return block;
 }
 
+namespace {
+ProcessOptions PathAndArguments(const String& path, const String& arguments) {
+  ProcessOptions options;
+  options.Path = path;
+  options.Arguments = arguments;
+  return options;
+}
+}  // namespace
+
 Process::Process(const String& path, const String& arguments)
-    : Process(ProcessOptions{path, arguments, {}, {}, false}) {}
+    : Process(PathAndArguments(path, arguments)) {}
 
 Process::Process(const ProcessOptions& options) {
   STARTUPINFOW startup{};
@@ -69,9 +78,24 @@ Process::Process(const ProcessOptions& options) {
   String commandLine = ComposeCommandLine(options.Path, options.Arguments);
   String environment;
   if (!options.Environment.empty()) environment = ComposeEnvironmentBlock(options.Environment);
+  win32::UniqueHandle output;
+  if (!options.OutputFile.empty()) {
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    output.reset(::CreateFileW(W(options.OutputFile), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (output.get() == INVALID_HANDLE_VALUE) {
+      output.release();
+      win32::RaiseLastOSError();
+    }
+    startup.dwFlags |= STARTF_USESTDHANDLES;
+    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = output.get();
+    startup.hStdError = output.get();
+  }
   PROCESS_INFORMATION info{};
   const BOOL started = ::CreateProcessW(
-      W(options.Path), reinterpret_cast<wchar_t*>(commandLine.data()), nullptr, nullptr, FALSE,
+      W(options.Path), reinterpret_cast<wchar_t*>(commandLine.data()), nullptr, nullptr,
+      output ? TRUE : FALSE,
       CREATE_UNICODE_ENVIRONMENT,
       environment.empty() ? nullptr : const_cast<wchar_t*>(W(environment)),
       options.WorkingDirectory.empty() ? nullptr : W(options.WorkingDirectory), &startup, &info);

@@ -20,6 +20,9 @@ struct ProcessOptions {
   // own environment.
   std::vector<std::pair<String, String>> Environment;
   bool Hidden = false;  // SW_HIDE in the start-up info
+  // When set, the program's standard output and error go to this file
+  // (created or truncated), for console tools such as varnel-driver.exe.
+  String OutputFile;
 };
 
 // Owns a started process. On destruction a process still running is killed

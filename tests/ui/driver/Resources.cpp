@@ -27,6 +27,7 @@ ResourceCounters ReadResourceCounters(HANDLE process) {
     win32::RaiseLastOSError();
   counters.PrivateBytes = memory.PrivateUsage;
   counters.WorkingSet = memory.WorkingSetSize;
+  counters.PeakWorkingSet = memory.PeakWorkingSetSize;
   FILETIME created{}, exited{}, kernel{}, user{};
   if (!::GetProcessTimes(process, &created, &exited, &kernel, &user)) win32::RaiseLastOSError();
   counters.KernelTime100ns = Ticks(kernel);

@@ -65,8 +65,13 @@ HWND WaitForWindow(const WindowQuery& query, Milliseconds timeout) {
 }
 
 void WaitForWindowGone(HWND window, Milliseconds timeout) {
+  // The window is going away: its caption is read without a message, which
+  // would wait for the full timeout once the window is destroyed.
+  wchar_t caption[512];
+  const int length = ::InternalGetWindowText(window, caption, 512);
   WaitUntil([&] { return !::IsWindow(window) || !::IsWindowVisible(window); }, timeout,
-            u"window \"" + ReadText(window) + u"\" to close");
+            u"window \"" + FromW(caption, static_cast<std::size_t>(std::max(length, 0))) +
+                u"\" to close");
 }
 
 LRESULT SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam,

@@ -545,6 +545,19 @@ TEST(DriverCli, ListsClicksAndAnswersMessageBoxes) {
   EXPECT_EQ(code, 0u) << out;
   EXPECT_TRUE(TryWaitUntil([&] { return !FindMessageBox(target.Proc().Id()); }, kWait));
 
+  Click(target.ByText(u"Abrir"));
+  std::tie(code, out) = RunCli(temp, u"pick-path --caption \"Elegir carpeta\" --cancel");
+  EXPECT_EQ(code, 0u) << out;
+  EXPECT_TRUE(TryWaitUntil([&] { return target.Label().starts_with(u"Cancelado"); }, kWait));
+
+  const String shot = temp.File(u"cli.png");
+  std::tie(code, out) = RunCli(temp, u"screenshot " + window + u" --out \"" + shot + u"\"");
+  EXPECT_EQ(code, 0u) << out;
+  const std::string png = ReadFileBytes(shot);
+  int width = 0, height = 0;
+  EXPECT_TRUE(ReadPngSize(std::vector<std::uint8_t>(png.begin(), png.end()), width, height));
+  EXPECT_EQ(width, 430);
+
   std::tie(code, out) = RunCli(temp, u"wait-window --caption Ninguna --timeout 100");
   EXPECT_EQ(code, 1u);
   EXPECT_NE(out.find("Timed out after 100 ms"), std::string::npos) << out;

@@ -11,6 +11,9 @@ Label::Label(Form& form, const ControlSpec& spec) : Control(form, spec), autoSiz
     style |= spec.WordWrap ? SS_LEFT : SS_LEFTNOWORDWRAP;
   }
   Attach(detail::CreateChild(form, spec, L"STATIC", style));
+  // Where labels overlap, a later one is drawn over an earlier one. Labels
+  // take no focus, so their place in the Z order does not touch tab order.
+  ::SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SetFont(form.FontFor(spec.Font));
   if (autoSize_) FitToText();
 }

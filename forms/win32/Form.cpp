@@ -140,7 +140,10 @@ void Form::Show() {
   ::ShowWindow(hwnd_.get(), SW_SHOW);
   BringToFront();
   if (!::GetFocus() || ::GetAncestor(::GetFocus(), GA_ROOT) != hwnd_.get()) {
-    if (const HWND first = ::GetNextDlgTabItem(hwnd_.get(), nullptr, FALSE)) ::SetFocus(first);
+    // Only a window with something to type into or press takes the focus;
+    // a display-only window leaves it where it is.
+    const HWND first = ::GetNextDlgTabItem(hwnd_.get(), nullptr, FALSE);
+    if (first && (::GetWindowLongW(first, GWL_STYLE) & WS_TABSTOP)) ::SetFocus(first);
   }
 }
 

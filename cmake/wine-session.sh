@@ -37,6 +37,13 @@ start)
   setsid /usr/lib/wine/wineserver -p >/dev/null 2>&1 </dev/null || true
   /usr/lib/wine/wine64 cmd /c exit 0 >/dev/null 2>&1 || true
   [ -f "$WINEPREFIX/system.reg" ] || { echo "Wine prefix not created" >&2; exit 1; }
+  # Wine's own faces (Tahoma, MS Sans Serif, ...) are not always found from
+  # its data folder; in the prefix's Fonts folder they always are.
+  fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  if [ -d /usr/share/wine/fonts ] && [ ! -f "$fonts/tahoma.ttf" ]; then
+    mkdir -p "$fonts"
+    cp /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$fonts/" 2>/dev/null || true
+  fi
   echo "Wine session ready on $DISPLAY, prefix $WINEPREFIX"
   ;;
 stop)

@@ -447,7 +447,9 @@ TEST_F(ErrorPresentation, CaptureHolderGetsCancelModeBeforeTheBox) {
   EXPECT_EQ(capture.CancelModes(), 1);
   EXPECT_EQ(::GetCapture(), nullptr);
 
-  // The silent abort cancels the capture too.
+  // The silent abort cancels the capture too. No box opens here, so this is
+  // the case that shows the presentation itself sends the message (a box
+  // disabling its owner can cancel a child's capture on its own).
   const std::optional<SeenBox> none = ClickWith(
       [&capture] {
         ::SetCapture(capture.Handle());

@@ -46,7 +46,7 @@ HWND EditBeside(HWND parent, HWND label) {
   const int middle = (l.RectInParentClient.top + l.RectInParentClient.bottom) / 2;
   for (const ControlInfo& c : ListChildren(parent, false))
     if (c.ClassName == u"Edit" && c.RectInParentClient.top <= middle &&
-        middle < c.RectInParentClient.bottom && c.RectInParentClient.left >= l.RectInParentClient.right)
+        middle < c.RectInParentClient.bottom && c.RectInParentClient.left > l.RectInParentClient.left)
       return c.Handle;
   throw Exception(u"no edit beside \"" + l.Text + u"\"");
 }

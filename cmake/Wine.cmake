@@ -7,11 +7,14 @@ configure_file("${CMAKE_SOURCE_DIR}/cmake/wine-run.sh.in" "${CMAKE_BINARY_DIR}/w
                GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_BINARY_DIR}/wine-run.sh")
 
-# Marks a test as one that needs the Wine session, with a time bound.
+# Marks a test as one that needs the Wine session, with a time bound. The
+# tests share one display without a window manager, where activation and
+# keyboard focus are whoever asked last: they run one at a time.
 function(varnel_wine_test name)
   cmake_parse_arguments(arg "" "TIMEOUT" "" ${ARGN})
   if(NOT arg_TIMEOUT)
     set(arg_TIMEOUT 120)
   endif()
-  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT ${arg_TIMEOUT})
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT ${arg_TIMEOUT}
+                       RESOURCE_LOCK wine-display)
 endfunction()

@@ -274,6 +274,35 @@ inline void KillProcessesUnder(const String& folder) {
   }
 }
 
+// --- the progress window ----------------------------------------------------
+
+struct ProgressTexts {
+  String Item;     // LNombreItemActual
+  String Counter;  // LItemActual: "n de N"
+  String Message;  // LMensajeDelProceso
+};
+
+inline bool IsCounterText(const String& text) {
+  const std::size_t at = text.find(u" de ");
+  if (at == String::npos || at == 0 || at + 4 >= text.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if ((i < at || i >= at + 4) && (text[i] < u'0' || text[i] > u'9')) return false;
+  return true;
+}
+
+// The labels by their place in the top panel (their texts change).
+inline ProgressTexts ReadProgress(HWND progress) {
+  ProgressTexts texts;
+  for (const ControlInfo& info : ListChildren(progress, true)) {
+    if (info.ClassName != u"Static") continue;
+    const RECT& r = info.RectInParentClient;
+    if (r.left == 8 && r.top == 8) texts.Item = info.Text;
+    else if (r.left == 120 && r.top == 24) texts.Message = info.Text;
+    else if (IsCounterText(info.Text)) texts.Counter = info.Text;
+  }
+  return texts;
+}
+
 // --- Varnel.exe in its working folder ---------------------------------------
 
 struct SessionOptions {
@@ -395,6 +424,20 @@ class VarnelSession {
         },
         timeout, u"the progress window");
     return window;
+  }
+
+  // Waits until the progress window shows `item` as the current item.
+  ProgressTexts WaitForItem(const String& item, Milliseconds timeout = kWait) const {
+    ProgressTexts texts;
+    WaitUntil(
+        [&] {
+          const HWND progress = ProgressWindow();
+          if (!progress) return false;
+          texts = ReadProgress(progress);
+          return texts.Item == item;
+        },
+        timeout, u"the progress window to show " + item);
+    return texts;
   }
 
   MessageBoxInfo WaitBox(Milliseconds timeout = kWait) const {

@@ -34,8 +34,7 @@ TEST(RunFailures, ServerWithoutVersionInformationEndsTheRun) {
   std::printf("failure box: \"%s\"\n", U8(failure.Text).c_str());
   EXPECT_EQ(U8(failure.Text.substr(0, 26)), "System Error.  Code: 1812.");
   EXPECT_NE(failure.Text.find(SystemText(1812)), String::npos) << U8(SystemText(1812));
-  EXPECT_EQ(U8(failure.Caption), U8(kTitle));
-  EXPECT_EQ(failure.Icon, IconKind::Error);
+  varnel.ExpectBox(failure, failure.Text, IconKind::Error);  // title and icon
   varnel.Ok(failure);
   varnel.ExpectNoBox();
 

@@ -274,6 +274,21 @@ inline void KillProcessesUnder(const String& folder) {
   }
 }
 
+// A PNG of a window's client area as the screen shows it (without a window
+// manager the frame is not drawn), raised above other scenarios' windows.
+inline void SaveClientShot(const String& fileName, HWND window) {
+  ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  Pause(Milliseconds(300));
+  RECT rect{};
+  ::GetClientRect(window, &rect);
+  POINT corners[2] = {{rect.left, rect.top}, {rect.right, rect.bottom}};
+  ::MapWindowPoints(window, nullptr, corners, 2);
+  CreateFolders(BuildTreePath(u"screenshots"));
+  SavePng(BuildTreePath(u"screenshots\\" + fileName),
+          CaptureScreenPixels(RECT{corners[0].x, corners[0].y, corners[1].x, corners[1].y}));
+}
+
 // --- the progress window ----------------------------------------------------
 
 struct ProgressTexts {
@@ -462,7 +477,20 @@ class VarnelSession {
   void ExpectBox(const MessageBoxInfo& box, const String& text, IconKind icon) const {
     EXPECT_EQ(U8(box.Text), U8(text));
     EXPECT_EQ(U8(box.Caption), U8(kTitle));
-    EXPECT_EQ(U8(IconKindName(box.Icon)), U8(IconKindName(icon)));
+    // The icon is told by its pixels: a box just shown may not be painted yet.
+    IconKind shown = box.Icon;
+    TryWaitUntil(
+        [&] {
+          if (shown == icon) return true;
+          // Another scenario's window may cover it on the shared screen.
+          ::SetWindowPos(box.Handle, HWND_TOP, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+          ::RedrawWindow(box.Handle, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+          shown = DetectIcon(::GetDlgItem(box.Handle, kMessageBoxIconId));
+          return shown == icon;
+        },
+        Milliseconds(5000), Milliseconds(150));
+    EXPECT_EQ(U8(IconKindName(shown)), U8(IconKindName(icon)));
   }
   MessageBoxInfo ExpectSummary(const String& text, IconKind icon,
                                Milliseconds timeout = kWait) const {

@@ -85,8 +85,7 @@ TEST(RunTree, EveryFoundServerRegisteredAndItsIdentitySetForEachOption) {
     std::printf("run with \"%s\": %lld ms\n", U8(option.radio).c_str(),
                 static_cast<long long>(took.count()));
     if (option.radio == u"Este usuario") {
-      CreateFolders(BuildTreePath(u"screenshots"));
-      SaveScreenshot(BuildTreePath(u"screenshots\\summary.png"), box.Handle);
+      SaveClientShot(u"summary.png", box.Handle);
     }
     varnel.Ok(box);
 

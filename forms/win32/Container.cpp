@@ -32,12 +32,12 @@ void Container::Register() {
   if (!atom) win32::RaiseLastOSError();
 }
 
-Container::Container(Form& form, const ControlSpec& spec)
-    : Control(form, spec), group_(spec.Type == Kind::GroupBox || spec.Type == Kind::RadioGroup) {
+Container::Container(Form& form, const ControlSpec& row)
+    : Control(form, row), group_(row.Type == Kind::GroupBox || row.Type == Kind::RadioGroup) {
   Register();
-  Attach(detail::CreateChild(form, spec, kContainerClass, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT,
+  Attach(detail::CreateChild(form, row, kContainerClass, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT,
                              this));
-  SetFont(form.FontFor(spec.Font));
+  SetFont(form.FontFor(row.Font));
 }
 
 RECT Container::AlignArea() const {
@@ -128,10 +128,10 @@ LRESULT CALLBACK Container::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
   }
 }
 
-RadioGroup::RadioGroup(Form& form, const ControlSpec& spec)
-    : Container(form, spec), lastIndex_(-1) {
-  const int columns = spec.Columns > 0 ? spec.Columns : 1;
-  const int count = static_cast<int>(spec.Items.size());
+RadioGroup::RadioGroup(Form& form, const ControlSpec& row)
+    : Container(form, row), lastIndex_(-1) {
+  const int columns = row.Columns > 0 ? row.Columns : 1;
+  const int count = static_cast<int>(row.Items.size());
   const int rows = (count + columns - 1) / columns;
   RECT area = AlignArea();
   area.left += 6;
@@ -140,11 +140,11 @@ RadioGroup::RadioGroup(Form& form, const ControlSpec& spec)
   const int rowHeight = rows > 0 ? (area.bottom - area.top) / rows : 0;
   for (int i = 0; i < count; ++i) {
     const int column = i / (rows > 0 ? rows : 1);
-    const int row = i % (rows > 0 ? rows : 1);
+    const int line = i % (rows > 0 ? rows : 1);
     const DWORD style = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0);
     const HWND item = ::CreateWindowExW(
-        0, L"BUTTON", win32::W(spec.Items[static_cast<std::size_t>(i)]), style,
-        area.left + column * columnWidth, area.top + row * rowHeight, columnWidth - 4,
+        0, L"BUTTON", win32::W(row.Items[static_cast<std::size_t>(i)]), style,
+        area.left + column * columnWidth, area.top + line * rowHeight, columnWidth - 4,
         rowHeight > 17 ? 17 : rowHeight, Handle(),
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(form.NextControlId())),
         ::GetModuleHandleW(nullptr), nullptr);
@@ -152,7 +152,7 @@ RadioGroup::RadioGroup(Form& form, const ControlSpec& spec)
     ::SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
     items_.push_back(item);
   }
-  SetItemIndex(spec.ItemIndex);
+  SetItemIndex(row.ItemIndex);
 }
 
 int RadioGroup::ItemIndex() const {

@@ -5,12 +5,12 @@
 
 namespace varnel::forms {
 
-Control::Control(Form& form, const ControlSpec& spec)
-    : OnClick(spec.OnClick),
+Control::Control(Form& form, const ControlSpec& row)
+    : OnClick(row.OnClick),
       form_(form),
-      name_(spec.Name),
-      dock_(spec.Dock),
-      textColor_(spec.Font.Color) {}
+      name_(row.Name),
+      dock_(row.Dock),
+      textColor_(row.Font.Color) {}
 
 void Control::Attach(HWND hwnd) { hwnd_ = hwnd; }
 

@@ -16,7 +16,7 @@ class Form;
 
 class Control {
  public:
-  Control(Form& form, const ControlSpec& spec);
+  Control(Form& form, const ControlSpec& row);
   Control(const Control&) = delete;
   Control& operator=(const Control&) = delete;
   virtual ~Control() = default;

@@ -14,7 +14,7 @@ namespace varnel::forms {
 // Static text. With AutoSize the control takes the size of its text.
 class Label : public Control {
  public:
-  Label(Form& form, const ControlSpec& spec);
+  Label(Form& form, const ControlSpec& row);
   void SetCaption(const String& text) override;
 
  private:
@@ -24,7 +24,7 @@ class Label : public Control {
 
 class Edit : public Control {
  public:
-  Edit(Form& form, const ControlSpec& spec);
+  Edit(Form& form, const ControlSpec& row);
   String Text() const { return Caption(); }
   void SetText(const String& text) { SetCaptionOnly(text); }
   void Notify(WORD code) override;
@@ -32,7 +32,7 @@ class Edit : public Control {
 
 class RadioButton : public Control {
  public:
-  RadioButton(Form& form, const ControlSpec& spec);
+  RadioButton(Form& form, const ControlSpec& row);
   bool Checked() const;
   void SetChecked(bool checked);
   void Notify(WORD code) override;
@@ -43,7 +43,7 @@ class RadioButton : public Control {
 // background.
 class Container : public Control {
  public:
-  Container(Form& form, const ControlSpec& spec);
+  Container(Form& form, const ControlSpec& row);
   bool IsGroup() const { return group_; }
   // Where top-docked children start: group boxes keep their frame free.
   RECT AlignArea() const;
@@ -60,7 +60,7 @@ using Panel = Container;
 // A group box whose items are radio buttons laid out in columns.
 class RadioGroup : public Container {
  public:
-  RadioGroup(Form& form, const ControlSpec& spec);
+  RadioGroup(Form& form, const ControlSpec& row);
   int ItemIndex() const;
   void SetItemIndex(int index);
   void ItemClicked();
@@ -91,7 +91,7 @@ class Glyph {
 // Push button with a glyph left of its text (or alone, centred).
 class PictureButton : public Control {
  public:
-  PictureButton(Form& form, const ControlSpec& spec);
+  PictureButton(Form& form, const ControlSpec& row);
   void DrawItem(const DRAWITEMSTRUCT& item) override;
   bool IsDefault() const { return default_; }
 
@@ -104,7 +104,7 @@ class PictureButton : public Control {
 // focus; answers BM_CLICK and its "&" accelerator.
 class FlatButton : public Control {
  public:
-  FlatButton(Form& form, const ControlSpec& spec);
+  FlatButton(Form& form, const ControlSpec& row);
   static void Register();
 
  private:
@@ -120,7 +120,7 @@ class FlatButton : public Control {
 // A picture stretched over the whole control, aspect not kept.
 class Image : public Control {
  public:
-  Image(Form& form, const ControlSpec& spec);
+  Image(Form& form, const ControlSpec& row);
   static void Register();
 
  private:

@@ -9,13 +9,13 @@
 
 namespace varnel::forms::detail {
 
-inline HWND CreateChild(Form& form, const ControlSpec& spec, const wchar_t* className,
+inline HWND CreateChild(Form& form, const ControlSpec& row, const wchar_t* className,
                         DWORD style, DWORD exStyle = 0, void* param = nullptr) {
-  const HWND parent = form.ParentWindowFor(spec.Parent);
+  const HWND parent = form.ParentWindowFor(row.Parent);
   const int id = form.NextControlId();
   const HWND hwnd = ::CreateWindowExW(
-      exStyle, className, win32::W(spec.Caption), style | WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
-      spec.Left, spec.Top, spec.Width, spec.Height, parent,
+      exStyle, className, win32::W(row.Caption), style | WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+      row.Left, row.Top, row.Width, row.Height, parent,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), param);
   if (!hwnd) win32::RaiseLastOSError();
   return hwnd;

@@ -3,13 +3,13 @@
 
 namespace varnel::forms {
 
-Edit::Edit(Form& form, const ControlSpec& spec) : Control(form, spec) {
+Edit::Edit(Form& form, const ControlSpec& row) : Control(form, row) {
   DWORD style = WS_TABSTOP | ES_AUTOHSCROLL;
-  if (spec.ReadOnly) style |= ES_READONLY;
-  if (spec.Password) style |= ES_PASSWORD;
-  Attach(detail::CreateChild(form, spec, L"EDIT", style, WS_EX_CLIENTEDGE));
-  SetFont(form.FontFor(spec.Font));
-  if (spec.Password) ::SendMessageW(Handle(), EM_SETPASSWORDCHAR, L'*', 0);
+  if (row.ReadOnly) style |= ES_READONLY;
+  if (row.Password) style |= ES_PASSWORD;
+  Attach(detail::CreateChild(form, row, L"EDIT", style, WS_EX_CLIENTEDGE));
+  SetFont(form.FontFor(row.Font));
+  if (row.Password) ::SendMessageW(Handle(), EM_SETPASSWORDCHAR, L'*', 0);
 }
 
 void Edit::Notify(WORD code) {

@@ -20,11 +20,11 @@ void FlatButton::Register() {
   if (!atom) win32::RaiseLastOSError();
 }
 
-FlatButton::FlatButton(Form& form, const ControlSpec& spec) : Control(form, spec) {
+FlatButton::FlatButton(Form& form, const ControlSpec& row) : Control(form, row) {
   Register();
-  if (spec.Picture) glyph_ = Glyph(spec.Picture, spec.GlyphCount);
-  Attach(detail::CreateChild(form, spec, kFlatButtonClass, 0, 0, this));
-  SetFont(form.FontFor(spec.Font));
+  if (row.Picture) glyph_ = Glyph(row.Picture, row.GlyphCount);
+  Attach(detail::CreateChild(form, row, kFlatButtonClass, 0, 0, this));
+  SetFont(form.FontFor(row.Font));
 }
 
 void FlatButton::Click() {

@@ -25,13 +25,13 @@ bool IsEditWindow(HWND hwnd) {
 
 }  // namespace
 
-Form::Form(IFormHost& host, const FormSpec& spec) : host_(host), font_(spec.Font) {
+Form::Form(IFormHost& host, const FormSpec& window) : host_(host), font_(window.Font) {
   faceBrush_ = ::GetSysColorBrush(COLOR_BTNFACE);
 
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  if (!::GetClassInfoExW(instance, win32::W(spec.ClassName), &wc)) {
+  if (!::GetClassInfoExW(instance, win32::W(window.ClassName), &wc)) {
     wc = WNDCLASSEXW{};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = &Form::WindowProc;
@@ -40,19 +40,19 @@ Form::Form(IFormHost& host, const FormSpec& spec) : host_(host), font_(spec.Font
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     // The application's icon; the windows have none of their own.
     wc.hIcon = ::LoadIconW(instance, L"MAINICON");
-    wc.lpszClassName = win32::W(spec.ClassName);
+    wc.lpszClassName = win32::W(window.ClassName);
     if (!::RegisterClassExW(&wc)) win32::RaiseLastOSError();
   }
 
   DWORD style = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-  if (spec.MinimizeBox) style |= WS_MINIMIZEBOX;
-  if (spec.MaximizeBox) style |= WS_MAXIMIZEBOX;
-  const DWORD exStyle = WS_EX_CONTROLPARENT | (spec.Owner ? 0 : WS_EX_APPWINDOW);
-  RECT frame{0, 0, spec.ClientWidth, spec.ClientHeight};
+  if (window.MinimizeBox) style |= WS_MINIMIZEBOX;
+  if (window.MaximizeBox) style |= WS_MAXIMIZEBOX;
+  const DWORD exStyle = WS_EX_CONTROLPARENT | (window.Owner ? 0 : WS_EX_APPWINDOW);
+  RECT frame{0, 0, window.ClientWidth, window.ClientHeight};
   ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-  const HWND hwnd = ::CreateWindowExW(exStyle, win32::W(spec.ClassName), win32::W(spec.Caption),
+  const HWND hwnd = ::CreateWindowExW(exStyle, win32::W(window.ClassName), win32::W(window.Caption),
                                       style, 0, 0, frame.right - frame.left,
-                                      frame.bottom - frame.top, spec.Owner, nullptr, instance, this);
+                                      frame.bottom - frame.top, window.Owner, nullptr, instance, this);
   if (!hwnd) win32::RaiseLastOSError();
   hwnd_.reset(hwnd);
   ::SetPropW(hwnd, kFormProperty, this);
@@ -69,24 +69,24 @@ Form::~Form() {
 }
 
 HFONT Form::FontFor(const FontSpec& requested) {
-  FontSpec spec = requested;
-  if (spec.Face.empty()) {
-    spec.Face = font_.Face;
-    spec.Height = font_.Height;
+  FontSpec wanted = requested;
+  if (wanted.Face.empty()) {
+    wanted.Face = font_.Face;
+    wanted.Height = font_.Height;
   }
   for (auto& [known, font] : fonts_)
-    if (SameFont(known, spec)) return font.get();
+    if (SameFont(known, wanted)) return font.get();
   LOGFONTW logFont{};
-  logFont.lfHeight = -spec.Height;  // character height, not cell height
-  logFont.lfWeight = spec.Bold ? FW_BOLD : FW_NORMAL;
+  logFont.lfHeight = -wanted.Height;  // character height, not cell height
+  logFont.lfWeight = wanted.Bold ? FW_BOLD : FW_NORMAL;
   logFont.lfCharSet = DEFAULT_CHARSET;
   logFont.lfQuality = DEFAULT_QUALITY;
-  const std::size_t n = std::min<std::size_t>(spec.Face.size(), LF_FACESIZE - 1);
-  std::copy_n(spec.Face.begin(), n, reinterpret_cast<char16_t*>(logFont.lfFaceName));
+  const std::size_t n = std::min<std::size_t>(wanted.Face.size(), LF_FACESIZE - 1);
+  std::copy_n(wanted.Face.begin(), n, reinterpret_cast<char16_t*>(logFont.lfFaceName));
   win32::UniqueFont font(::CreateFontIndirectW(&logFont));
   if (!font) win32::RaiseLastOSError();
   const HFONT handle = font.get();
-  fonts_.emplace_back(spec, std::move(font));
+  fonts_.emplace_back(wanted, std::move(font));
   return handle;
 }
 
@@ -176,30 +176,30 @@ void Form::CreateChildren(
     const Layout& layout, const String& parent,
     const std::function<std::unique_ptr<Control>(const ControlSpec&)>& custom) {
   std::vector<const ControlSpec*> children;
-  for (const ControlSpec& spec : layout)
-    if (spec.Parent == parent) children.push_back(&spec);
+  for (const ControlSpec& row : layout)
+    if (row.Parent == parent) children.push_back(&row);
   std::stable_sort(children.begin(), children.end(),
                    [](const ControlSpec* a, const ControlSpec* b) { return a->TabOrder < b->TabOrder; });
-  for (const ControlSpec* spec : children) {
+  for (const ControlSpec* row : children) {
     std::unique_ptr<Control> control;
-    switch (spec->Type) {
-      case Kind::Label: control = std::make_unique<Label>(*this, *spec); break;
-      case Kind::Edit: control = std::make_unique<Edit>(*this, *spec); break;
-      case Kind::RadioButton: control = std::make_unique<RadioButton>(*this, *spec); break;
+    switch (row->Type) {
+      case Kind::Label: control = std::make_unique<Label>(*this, *row); break;
+      case Kind::Edit: control = std::make_unique<Edit>(*this, *row); break;
+      case Kind::RadioButton: control = std::make_unique<RadioButton>(*this, *row); break;
       case Kind::GroupBox:
-      case Kind::Panel: control = std::make_unique<Container>(*this, *spec); break;
-      case Kind::RadioGroup: control = std::make_unique<RadioGroup>(*this, *spec); break;
-      case Kind::PictureButton: control = std::make_unique<PictureButton>(*this, *spec); break;
-      case Kind::FlatButton: control = std::make_unique<FlatButton>(*this, *spec); break;
-      case Kind::Image: control = std::make_unique<Image>(*this, *spec); break;
+      case Kind::Panel: control = std::make_unique<Container>(*this, *row); break;
+      case Kind::RadioGroup: control = std::make_unique<RadioGroup>(*this, *row); break;
+      case Kind::PictureButton: control = std::make_unique<PictureButton>(*this, *row); break;
+      case Kind::FlatButton: control = std::make_unique<FlatButton>(*this, *row); break;
+      case Kind::Image: control = std::make_unique<Image>(*this, *row); break;
       case Kind::Custom:
-        if (custom) control = custom(*spec);
+        if (custom) control = custom(*row);
         break;
     }
-    if (!control) throw Exception(u"No control for layout row " + spec->Name);
-    byName_[spec->Name] = control.get();
+    if (!control) throw Exception(u"No control for layout row " + row->Name);
+    byName_[row->Name] = control.get();
     controls_.push_back(std::move(control));
-    CreateChildren(layout, spec->Name, custom);
+    CreateChildren(layout, row->Name, custom);
   }
 }
 

@@ -29,7 +29,7 @@ struct FormSpec {
 
 class Form {
  public:
-  Form(IFormHost& host, const FormSpec& spec);
+  Form(IFormHost& host, const FormSpec& window);
   Form(const Form&) = delete;
   Form& operator=(const Form&) = delete;
   virtual ~Form();
@@ -61,7 +61,7 @@ class Form {
   // visible bands stack from the top, hidden ones take no room.
   void Realign(Control* parent = nullptr);
 
-  HFONT FontFor(const FontSpec& spec);
+  HFONT FontFor(const FontSpec& row);
   HBRUSH FaceBrush() const { return faceBrush_; }
   HWND ParentWindowFor(const String& parentName) const;
   int NextControlId() { return nextId_++; }

@@ -34,15 +34,15 @@ void Image::Register() {
   if (!atom) win32::RaiseLastOSError();
 }
 
-Image::Image(Form& form, const ControlSpec& spec) : Control(form, spec) {
+Image::Image(Form& form, const ControlSpec& row) : Control(form, row) {
   Register();
-  if (spec.Picture) {
-    DecodedImage picture = DecodePng(Resource(spec.Picture));
+  if (row.Picture) {
+    DecodedImage picture = DecodePng(Resource(row.Picture));
     width_ = picture.Width;
     height_ = picture.Height;
     pixels_ = std::move(picture.Pixels);
   }
-  Attach(detail::CreateChild(form, spec, kImageClass, 0, 0, this));
+  Attach(detail::CreateChild(form, row, kImageClass, 0, 0, this));
 }
 
 LRESULT CALLBACK Image::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

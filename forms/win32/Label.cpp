@@ -3,18 +3,18 @@
 
 namespace varnel::forms {
 
-Label::Label(Form& form, const ControlSpec& spec) : Control(form, spec), autoSize_(spec.AutoSize) {
+Label::Label(Form& form, const ControlSpec& row) : Control(form, row), autoSize_(row.AutoSize) {
   DWORD style = SS_NOPREFIX;
-  if (spec.Alignment == TextAlign::Right) {
+  if (row.Alignment == TextAlign::Right) {
     style |= SS_RIGHT;
   } else {
-    style |= spec.WordWrap ? SS_LEFT : SS_LEFTNOWORDWRAP;
+    style |= row.WordWrap ? SS_LEFT : SS_LEFTNOWORDWRAP;
   }
-  Attach(detail::CreateChild(form, spec, L"STATIC", style));
+  Attach(detail::CreateChild(form, row, L"STATIC", style));
   // Where labels overlap, a later one is drawn over an earlier one. Labels
   // take no focus, so their place in the Z order does not touch tab order.
   ::SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  SetFont(form.FontFor(spec.Font));
+  SetFont(form.FontFor(row.Font));
   if (autoSize_) FitToText();
 }
 

@@ -11,11 +11,11 @@ String WindowText(HWND hwnd) {
   return text;
 }
 
-PictureButton::PictureButton(Form& form, const ControlSpec& spec)
-    : Control(form, spec), default_(spec.Default) {
-  if (spec.Picture) glyph_ = Glyph(spec.Picture, spec.GlyphCount);
-  Attach(detail::CreateChild(form, spec, L"BUTTON", WS_TABSTOP | BS_OWNERDRAW));
-  SetFont(form.FontFor(spec.Font));
+PictureButton::PictureButton(Form& form, const ControlSpec& row)
+    : Control(form, row), default_(row.Default) {
+  if (row.Picture) glyph_ = Glyph(row.Picture, row.GlyphCount);
+  Attach(detail::CreateChild(form, row, L"BUTTON", WS_TABSTOP | BS_OWNERDRAW));
+  SetFont(form.FontFor(row.Font));
   if (default_) form.SetDefaultButton(this);
 }
 

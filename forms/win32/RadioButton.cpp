@@ -19,10 +19,10 @@ void MoveTabStopToChecked(HWND parent) {
 
 }  // namespace
 
-RadioButton::RadioButton(Form& form, const ControlSpec& spec) : Control(form, spec) {
-  Attach(detail::CreateChild(form, spec, L"BUTTON", BS_AUTORADIOBUTTON));
-  SetFont(form.FontFor(spec.Font));
-  if (spec.Checked) SetChecked(true);
+RadioButton::RadioButton(Form& form, const ControlSpec& row) : Control(form, row) {
+  Attach(detail::CreateChild(form, row, L"BUTTON", BS_AUTORADIOBUTTON));
+  SetFont(form.FontFor(row.Font));
+  if (row.Checked) SetChecked(true);
   MoveTabStopToChecked(::GetParent(Handle()));
 }
 

@@ -14,25 +14,25 @@ namespace {
 constexpr std::uint32_t kNavy = 0x00800000;  // red 0, green 0, blue 128
 
 forms::FormSpec WindowSpec(HWND owner) {
-  forms::FormSpec spec;
-  spec.ClassName = u"TFrmInfoP50";
-  spec.Caption = u"Información del Proceso";
-  spec.ClientWidth = 507;
-  spec.ClientHeight = 181;
-  spec.MinimizeBox = true;
-  spec.MaximizeBox = true;
-  spec.Font = {u"MS Sans Serif", 11, false, 0xFFFFFFFF};
-  spec.Owner = owner;
-  return spec;
+  forms::FormSpec window;
+  window.ClassName = u"TFrmInfoP50";
+  window.Caption = u"Información del Proceso";
+  window.ClientWidth = 507;
+  window.ClientHeight = 181;
+  window.MinimizeBox = true;
+  window.MaximizeBox = true;
+  window.Font = {u"MS Sans Serif", 11, false, 0xFFFFFFFF};
+  window.Owner = owner;
+  return window;
 }
 
 // The bar as a control of the toolkit: the window is the gauge's own.
 class GaugeControl : public forms::Control {
  public:
-  GaugeControl(forms::Form& form, const ControlSpec& spec, TProgressBarModel& model)
-      : Control(form, spec),
-        gauge_(win32::TGaugeBar::Create(form.ParentWindowFor(spec.Parent), spec.Left, spec.Top,
-                                        spec.Width, spec.Height, model)) {
+  GaugeControl(forms::Form& form, const ControlSpec& row, TProgressBarModel& model)
+      : Control(form, row),
+        gauge_(win32::TGaugeBar::Create(form.ParentWindowFor(row.Parent), row.Left, row.Top,
+                                        row.Width, row.Height, model)) {
     Attach(gauge_->Handle());
   }
   win32::TGaugeBar& Gauge() { return *gauge_; }
@@ -103,8 +103,8 @@ TFrmInfoP50::TFrmInfoP50(forms::IFormHost& host, IClock& clock, HWND owner)
        .Left = 430, .Top = 5, .Width = 75, .Height = 25, .Picture = IDB_SALIR, .GlyphCount = 2,
        .OnClick = [this] { logic_.BSalirClick(); }},
   };
-  Build(layout, [this](const ControlSpec& spec) -> std::unique_ptr<forms::Control> {
-    auto control = std::make_unique<GaugeControl>(*this, spec, logic_.Bar());
+  Build(layout, [this](const ControlSpec& row) -> std::unique_ptr<forms::Control> {
+    auto control = std::make_unique<GaugeControl>(*this, row, logic_.Bar());
     gauge_ = &control->Gauge();
     return control;
   });

@@ -21,13 +21,13 @@ namespace {
 forms::FontSpec Tahoma() { return {u"Tahoma", 11, false, 0xFFFFFFFF}; }
 
 forms::FormSpec WindowSpec() {
-  forms::FormSpec spec;
-  spec.ClassName = u"TFrmVarnel";
-  spec.Caption = u"Configuración Servidores Quiral ";
-  spec.ClientWidth = 393;
-  spec.ClientHeight = 456;
-  spec.Font = Tahoma();
-  return spec;
+  forms::FormSpec window;
+  window.ClassName = u"TFrmVarnel";
+  window.Caption = u"Configuración Servidores Quiral ";
+  window.ClientWidth = 393;
+  window.ClientHeight = 456;
+  window.Font = Tahoma();
+  return window;
 }
 
 String OwnExecutablePath() {

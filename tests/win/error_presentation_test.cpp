@@ -45,7 +45,7 @@ String TextOf(HWND hwnd) { return forms::WindowText(hwnd); }
 class ThrowingForm final : public forms::Form {
  public:
   ThrowingForm(forms::IFormHost& host, const String& caption)
-      : Form(host, Spec(caption)) {
+      : Form(host, WindowShape(caption)) {
     Build({
         {.Name = u"EdtNombre", .Type = forms::Kind::Edit, .Left = 10, .Top = 10, .Width = 150,
          .Height = 21, .TabOrder = 0},
@@ -70,14 +70,14 @@ class ThrowingForm final : public forms::Form {
   }
 
  private:
-  static forms::FormSpec Spec(const String& caption) {
-    forms::FormSpec spec;
-    spec.ClassName = u"TFrmPruebaErrores";
-    spec.Caption = caption;
-    spec.ClientWidth = 240;
-    spec.ClientHeight = 120;
-    spec.Font = {u"Tahoma", 11, false, 0xFFFFFFFF};
-    return spec;
+  static forms::FormSpec WindowShape(const String& caption) {
+    forms::FormSpec window;
+    window.ClassName = u"TFrmPruebaErrores";
+    window.Caption = caption;
+    window.ClientWidth = 240;
+    window.ClientHeight = 120;
+    window.Font = {u"Tahoma", 11, false, 0xFFFFFFFF};
+    return window;
   }
   void Clicked() {
     ++Clicks;

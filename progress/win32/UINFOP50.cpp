@@ -129,7 +129,13 @@ forms::Label& TFrmInfoP50::LabelFor(TInfoLabel label) const {
   return Get<forms::Label>(u"LNombreItemActual");
 }
 
-void TFrmInfoP50::ShowText(TInfoLabel label, const String& text) { LabelFor(label).SetCaption(text); }
+// Most items leave the clocks and counters of the window as they were; a
+// label repainted with the text it already shows costs a synchronous paint
+// per item and shows nothing new.
+void TFrmInfoP50::ShowText(TInfoLabel label, const String& text) {
+  forms::Label& target = LabelFor(label);
+  if (target.Caption() != text) target.SetCaption(text);
+}
 
 void TFrmInfoP50::SetCaptionOnly(TInfoLabel label, const String& text) {
   LabelFor(label).SetCaptionOnly(text);

@@ -2,54 +2,14 @@
 
 #include <vector>
 
+#include "fuzz/SplitArguments.h"
 #include "runtime/String.h"
 #include "setup/CommandLine.h"
 
 using namespace varnel;
 
-namespace {
-
-// The arguments after the program name, split the way the C runtime and
-// CommandLineToArgvW do: blanks and tabs separate words outside quotes; 2n
-// backslashes before a quote give n and the quote toggles quoting; 2n+1 give
-// n and a literal quote; backslashes elsewhere are literal; inside quotes a
-// doubled quote gives one literal quote.
-std::vector<String> SplitArguments(StringView line) {
-  std::vector<String> words;
-  std::size_t i = 0;
-  const auto blank = [](char16_t c) { return c == u' ' || c == u'\t'; };
-  for (;;) {
-    while (i < line.size() && blank(line[i])) ++i;
-    if (i == line.size()) return words;
-    String word;
-    bool quoted = false;
-    while (i < line.size() && (quoted || !blank(line[i]))) {
-      std::size_t backslashes = 0;
-      while (i < line.size() && line[i] == u'\\') {
-        ++backslashes;
-        ++i;
-      }
-      if (i < line.size() && line[i] == u'"') {
-        word.append(backslashes / 2, u'\\');
-        if (backslashes % 2 == 1) {
-          word += u'"';
-        } else if (quoted && i + 1 < line.size() && line[i + 1] == u'"') {
-          word += u'"';
-          ++i;
-        } else {
-          quoted = !quoted;
-        }
-        ++i;
-      } else {
-        word.append(backslashes, u'\\');
-        if (i < line.size() && (quoted || !blank(line[i]))) word += line[i++];
-      }
-    }
-    words.push_back(std::move(word));
-  }
-}
-
-}  // namespace
+// The same reader the fuzz target checks the quoting against.
+using fuzz::SplitArguments;
 
 TEST(SplitArguments, FollowsTheRuntimeRules) {
   // The parser itself, on lines written by hand, so the round trip below

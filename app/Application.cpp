@@ -4,6 +4,7 @@
 #include <ole2.h>
 
 #include "platform/win32/Errors.h"
+#include "platform/win32/StandardStream.h"
 #include "platform/win32/Text.h"
 #include "runtime/Exceptions.h"
 
@@ -72,13 +73,17 @@ void Application::ProcessMessages() {
 }
 
 void Application::HandleException() noexcept {
+  if (const HWND capture = ::GetCapture()) ::SendMessageW(capture, WM_CANCELMODE, 0, 0);
+  PresentException(*messageBox_, title_);
+}
+
+bool PresentException(IMessageBox& box, const String& caption) noexcept {
   try {
-    if (const HWND capture = ::GetCapture()) ::SendMessageW(capture, WM_CANCELMODE, 0, 0);
     String message;
     try {
       throw;
     } catch (const EAbort&) {
-      return;  // the silent abort shows nothing
+      return true;  // the silent abort shows nothing
     } catch (const Exception& e) {
       message = e.Message();
     } catch (const std::exception& e) {
@@ -86,9 +91,17 @@ void Application::HandleException() noexcept {
     } catch (...) {
       message = u"Unknown error";
     }
-    messageBox_->Show(PresentableMessage(message), title_, MB_OK | MB_ICONERROR);
+    message = PresentableMessage(message);
+    // Zero is the documented failure; a dialog that could not be made gives -1.
+    if (box.Show(message, caption, MB_OK | MB_ICONERROR) > 0) return true;
+    // No box could be made: without a window system standard error is the
+    // only place left to say why.
+    win32::WriteStandardLine(STD_ERROR_HANDLE,
+                             u"Varnel.exe: no se pudo mostrar ninguna ventana: " + message);
+    return false;
   } catch (...) {
     // Nothing may leave the presentation: it runs inside window procedures.
+    return false;
   }
 }
 

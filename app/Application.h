@@ -61,4 +61,10 @@ class Application final : public forms::IFormHost, public IMessagePump {
   bool terminated_ = false;
 };
 
+// Shows the exception in flight in `box`, as every handler's failure is
+// shown; a silent abort shows nothing. When no box can be shown (no window
+// system at all) the message goes to standard error as one line instead.
+// Returns false in that case. Call it from inside a catch block.
+bool PresentException(IMessageBox& box, const String& caption) noexcept;
+
 }  // namespace varnel::app

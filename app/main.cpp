@@ -16,7 +16,11 @@
 
 using namespace varnel;
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+namespace {
+
+// The window program. A failure that ends it has been presented; the exit
+// code then says the program did not run to its normal end.
+int RunSetupWindow() {
   app::Application application;
   try {
     application.Initialize();
@@ -33,8 +37,23 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     setup::TFrmVarnel FrmVarnel(application, {versions, dialog, application.MessageBox(), processes,
                                               appIds, folders, classes, clock});
     application.Run(FrmVarnel);
+    return 0;
   } catch (...) {
     application.HandleException();
+    return 1;
   }
-  return 0;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  try {
+    return RunSetupWindow();
+  } catch (...) {
+    // The application object itself could not be made (its hidden window
+    // first of all), so a box has no owner of ours.
+    win32::MessageBoxWin32 box(nullptr);
+    app::PresentException(box, setup::kApplicationTitle);
+    return 1;
+  }
 }

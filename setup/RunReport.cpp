@@ -1,0 +1,47 @@
+#include "setup/RunReport.h"
+
+#include <nlohmann/json.hpp>
+
+namespace varnel::setup {
+
+namespace {
+
+const char* PhaseName(ReportPhase phase) {
+  switch (phase) {
+    case ReportPhase::Register: return "register";
+    case ReportPhase::Identity: return "identity";
+    case ReportPhase::WhatIf: return "whatif";
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string ReportItemLine(const ReportItem& item) {
+  // ordered_json keeps the keys in the order a reader of the file expects.
+  nlohmann::ordered_json line;
+  line["path"] = ToUtf8(item.Path);
+  line["phase"] = PhaseName(item.Phase);
+  line["ok"] = item.Ok;
+  if (!item.Ok) line["error"] = ToUtf8(item.Error);
+  if (item.Phase != ReportPhase::Register) {
+    line["progId"] = ToUtf8(item.ProgId);
+    line["clsid"] = ToUtf8(item.Clsid);
+    line["runAs"] = item.RunAs ? nlohmann::ordered_json(ToUtf8(*item.RunAs)) : nullptr;
+  }
+  // Text that is not valid UTF-16 (a lone surrogate in a file name) is
+  // replaced rather than refused: the report must still be written.
+  return line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
+std::string ReportSummaryLine(bool success, std::size_t servers, std::size_t failed,
+                              double seconds) {
+  nlohmann::ordered_json line;
+  line["summary"] = success ? "success" : "errors";
+  line["servers"] = servers;
+  line["failed"] = failed;
+  line["seconds"] = seconds;
+  return line.dump();
+}
+
+}  // namespace varnel::setup

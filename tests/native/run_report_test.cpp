@@ -1,0 +1,56 @@
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "setup/RunReport.h"
+
+using namespace varnel;
+using namespace varnel::setup;
+using nlohmann::json;
+
+TEST(RunReport, ItemLinesCarryExactlyTheKeysOfTheirPhase) {
+  ReportItem registered;
+  registered.Path = u"C:\\Srv\\Nómina \"A\".exe";
+  const json first = json::parse(ReportItemLine(registered));
+  EXPECT_EQ(first, json::parse(R"({"path":"C:\\Srv\\Nómina \"A\".exe","phase":"register","ok":true})"));
+
+  ReportItem failed;
+  failed.Path = u"C:\\b.exe";
+  failed.Phase = ReportPhase::Identity;
+  failed.Ok = false;
+  failed.Error = u"El valor RunAs es \"x\"\r\nno \"y\".";
+  failed.ProgId = u"b.bDMR";
+  const std::string text = ReportItemLine(failed);
+  EXPECT_EQ(text.find('\n'), std::string::npos) << "one object a line";
+  const json second = json::parse(text);
+  EXPECT_EQ(second["error"], "El valor RunAs es \"x\"\r\nno \"y\".");
+  EXPECT_TRUE(second["runAs"].is_null());
+  EXPECT_EQ(second["clsid"], "");
+  EXPECT_EQ(second.size(), 7u);
+
+  ReportItem whatIf;
+  whatIf.Path = u"C:\\c.exe";
+  whatIf.Phase = ReportPhase::WhatIf;
+  whatIf.ProgId = u"c.cDMR";
+  whatIf.Clsid = u"{00000000-0000-0000-0000-00000000000C}";
+  whatIf.RunAs = u"Interactive User";
+  const json third = json::parse(ReportItemLine(whatIf));
+  EXPECT_EQ(third["phase"], "whatif");
+  EXPECT_EQ(third["runAs"], "Interactive User");
+  EXPECT_FALSE(third.contains("error"));
+}
+
+TEST(RunReport, ANameThatIsNotValidUtf16StillGivesAReadableLine) {
+  String path = u"C:\\x";
+  path += char16_t(0xD800);  // a lone surrogate, possible in NTFS names
+  path += u".exe";
+  ReportItem item;
+  item.Path = path;
+  EXPECT_TRUE(json::accept(ReportItemLine(item)));
+}
+
+TEST(RunReport, SummaryLine) {
+  EXPECT_EQ(json::parse(ReportSummaryLine(false, 5, 2, 1.5)),
+            json::parse(R"({"summary":"errors","servers":5,"failed":2,"seconds":1.5})"));
+  EXPECT_EQ(json::parse(ReportSummaryLine(true, 0, 0, 0))["summary"], "success");
+}

@@ -2,13 +2,13 @@
 
 #include <nlohmann/json.hpp>
 
-#include "setup/RunReport.h"
+#include "setup/JsonReport.h"
 
 using namespace varnel;
 using namespace varnel::setup;
 using nlohmann::json;
 
-TEST(RunReport, ItemLinesCarryExactlyTheKeysOfTheirPhase) {
+TEST(JsonReport, ItemLinesCarryExactlyTheKeysOfTheirPhase) {
   ReportItem registered;
   registered.Path = u"C:\\Srv\\Nómina \"A\".exe";
   const json first = json::parse(ReportItemLine(registered));
@@ -40,7 +40,7 @@ TEST(RunReport, ItemLinesCarryExactlyTheKeysOfTheirPhase) {
   EXPECT_FALSE(third.contains("error"));
 }
 
-TEST(RunReport, ANameThatIsNotValidUtf16StillGivesAReadableLine) {
+TEST(JsonReport, ANameThatIsNotValidUtf16StillGivesAReadableLine) {
   String path = u"C:\\x";
   path += char16_t(0xD800);  // a lone surrogate, possible in NTFS names
   path += u".exe";
@@ -49,7 +49,7 @@ TEST(RunReport, ANameThatIsNotValidUtf16StillGivesAReadableLine) {
   EXPECT_TRUE(json::accept(ReportItemLine(item)));
 }
 
-TEST(RunReport, SummaryLine) {
+TEST(JsonReport, SummaryLine) {
   EXPECT_EQ(json::parse(ReportSummaryLine(false, 5, 2, 1.5)),
             json::parse(R"({"summary":"errors","servers":5,"failed":2,"seconds":1.5})"));
   EXPECT_EQ(json::parse(ReportSummaryLine(true, 0, 0, 0))["summary"], "success");

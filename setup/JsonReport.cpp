@@ -1,4 +1,4 @@
-#include "setup/RunReport.h"
+#include "setup/JsonReport.h"
 
 #include <nlohmann/json.hpp>
 

@@ -70,7 +70,14 @@ bool SameIdentifier(StringView a, StringView b) {
   return true;
 }
 
-String Quoted(StringView text) { return u"\"" + String(text) + u"\""; }
+String Quoted(StringView text) {
+  String quoted;
+  quoted.reserve(text.size() + 2);
+  quoted += u'"';
+  quoted += text;
+  quoted += u'"';
+  return quoted;
+}
 
 }  // namespace
 

@@ -31,6 +31,12 @@ inline const String kSummaryErrors = u"Se presentaron errores durante el proceso
 
 inline std::string U8(const String& text) { return ToUtf8(text); }
 
+// The first line of a box's text: the summary's sentence.
+inline String FirstLine(const String& text) {
+  const std::size_t end = text.find(u'\n');
+  return end == String::npos ? text : text.substr(0, end);
+}
+
 // HKLM\SOFTWARE\Classes\<sub>.
 inline String ClassesKey(const String& sub) { return u"SOFTWARE\\Classes\\" + sub; }
 

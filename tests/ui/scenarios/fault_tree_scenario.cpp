@@ -158,7 +158,17 @@ TEST(FaultTree, NamesBeyondAsciiLongPathsAndAFolderNamedLikeAProgram) {
   ASSERT_EQ(boxes.ShellBoxes.size(), 1u) << "one shell box, for the server past MAX_PATH";
   EXPECT_EQ(U8(boxes.ShellBoxes.front().Text), U8(win32::SystemErrorText(ERROR_PATH_NOT_FOUND)));
   EXPECT_EQ(ids.size(), 4u);
-  EXPECT_EQ(U8(boxes.Summary), U8(kSummaryErrors));
+  EXPECT_EQ(U8(FirstLine(boxes.Summary)), U8(kSummaryErrors));
+  // The summary names it twice, with the shell's reason and then the class
+  // the lookup did not find.
+  String reason = win32::SystemErrorText(ERROR_PATH_NOT_FOUND);
+  while (!reason.empty() && reason.back() <= u' ') reason.pop_back();
+  if (!reason.empty() && reason.back() != u'.') reason += u'.';
+  const String expectedList = u"\n\n" + longPath + u": No se pudo iniciar el servidor: " + reason +
+                              u"\n" + longPath +
+                              u": Después de /REGSERVER no hay ninguna clase registrada con el "
+                              u"ProgID FxRutaLarga.FxRutaLargaDMR.";
+  EXPECT_EQ(U8(boxes.Summary), U8(kSummaryErrors + expectedList));
   varnel.ExpectIdleAndResponsive();
   varnel.Quit();
 }
@@ -191,7 +201,7 @@ TEST(FaultTree, ExeFilesThatAreNoProgramsStopTheRunAtTheFirstOne) {
   varnel.PickFolder(servers.Path());
   varnel.Accept();
   const RunBoxes boxes = RunToSummary(varnel);
-  EXPECT_EQ(U8(boxes.Summary), U8(kSummaryErrors));
+  EXPECT_EQ(U8(FirstLine(boxes.Summary)), U8(kSummaryErrors));
   EXPECT_EQ(boxes.SummaryIcon, IconKind::Error);
   EXPECT_TRUE(boxes.ShellBoxes.empty());
   // The progress window is gone before the summary; then the failure itself.

@@ -37,6 +37,20 @@ inline String FirstLine(const String& text) {
   return end == String::npos ? text : text.substr(0, end);
 }
 
+// What the error summary lists below its sentence and the empty line.
+inline std::vector<String> SummaryList(const String& text) {
+  std::vector<String> lines;
+  std::size_t start = text.find(u"\n\n");
+  if (start == String::npos) return lines;
+  start += 2;
+  for (;;) {
+    const std::size_t end = text.find(u'\n', start);
+    lines.push_back(text.substr(start, end == String::npos ? String::npos : end - start));
+    if (end == String::npos) return lines;
+    start = end + 1;
+  }
+}
+
 // HKLM\SOFTWARE\Classes\<sub>.
 inline String ClassesKey(const String& sub) { return u"SOFTWARE\\Classes\\" + sub; }
 

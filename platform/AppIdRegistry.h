@@ -1,6 +1,9 @@
 #pragma once
 // Reading back the launch identity DCOM keeps for one application: the RunAs
-// value of HKLM\SOFTWARE\Classes\AppID\<key name>.
+// value of HKLM\SOFTWARE\Classes\AppID\<key name>, and the AppID a class
+// names for itself.
+
+#include <optional>
 
 #include "runtime/String.h"
 
@@ -17,6 +20,10 @@ class IAppIdRegistry {
   virtual ~IAppIdRegistry() = default;
   // `keyName` is the braced identifier, a single key name.
   virtual RunAsValue ReadRunAs(const String& keyName) = 0;
+  // The "AppID" string value of HKLM\SOFTWARE\Classes\CLSID\<clsidKeyName>
+  // (the braced class identifier); nullopt when the key or the value is not
+  // there, or the value is not text.
+  virtual std::optional<String> ReadClassAppId(const String& clsidKeyName) = 0;
 };
 
 }  // namespace varnel

@@ -37,9 +37,10 @@ class IProcessStarter {
   virtual ~IProcessStarter() = default;
   // Starts `program` hidden with `parameters` as its command-line tail.
   // nullptr when the shell could not start it (any error box of the shell's
-  // own has been shown and closed by then).
-  virtual std::unique_ptr<IStartedProcess> Start(const String& program,
-                                                 const String& parameters) = 0;
+  // own has been shown and closed by then); `refusal` then holds the
+  // system's text for why, so a report can say it.
+  virtual std::unique_ptr<IStartedProcess> Start(const String& program, const String& parameters,
+                                                 String& refusal) = 0;
 };
 
 }  // namespace varnel

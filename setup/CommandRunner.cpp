@@ -23,10 +23,10 @@ auto WithPlainException(Body&& body) -> decltype(body()) {
 
 }  // namespace
 
-CommandRunner::Outcome CommandRunner::StartAndWait(const String& program,
-                                                   const String& parameters) {
+CommandRunner::Outcome CommandRunner::StartAndWait(const String& program, const String& parameters,
+                                                   const IStopSignal* stop, String& refusal) {
   return WithPlainException([&] {
-    const std::unique_ptr<IStartedProcess> process = starter_.Start(program, parameters);
+    const std::unique_ptr<IStartedProcess> process = starter_.Start(program, parameters, refusal);
     if (!process) return Outcome::NotStarted;
     // Nothing to wait on: the file went to a program that was already running.
     if (!process->HasHandle()) return Outcome::NotAwaited;
@@ -35,6 +35,9 @@ CommandRunner::Outcome CommandRunner::StartAndWait(const String& program,
       if (process->Ended()) return Outcome::Ended;
       // The application is closing: leave the program running on its own.
       if (pump_.Terminated()) return Outcome::NotAwaited;
+      // The user asked to stop: never kill the program, it may be half-way
+      // through writing the registry.
+      if (stop && stop->StopRequested()) return Outcome::Stopped;
       // Whichever woke us, the next pass pumps and looks again, so what
       // arrived together with the end is dispatched too.
       process->WaitOnce();
@@ -43,35 +46,69 @@ CommandRunner::Outcome CommandRunner::StartAndWait(const String& program,
 }
 
 bool CommandRunner::EjecutarYEsperar(const String& program, const String& parameters) {
-  return StartAndWait(program, parameters) != Outcome::NotStarted;
+  String refusal;
+  return StartAndWait(program, parameters, nullptr, refusal) != Outcome::NotStarted;
 }
 
-void CommandRunner::EjecutarYEsperarOFallar(const String& program, const String& parameters) {
-  if (!EjecutarYEsperar(program, parameters))
-    throw Exception(u"No se pudo ejecutar " + program + u".");
+namespace {
+
+String NotStartedReason(const String& nombre, const String& refusal) {
+  String reason = u"No se pudo iniciar " + nombre + u": " + refusal;
+  if (reason.back() != u'.') reason += u'.';
+  return reason;
 }
 
-void CommandRunner::SetIdentity(const String& guid, IdentityOption option, const String& usuario,
-                                const String& contrasena) {
+String NotAwaitedReason(const String& nombre) {
+  return u"No se esperó a que " + nombre +
+         u" terminara: el proceso se detuvo y el programa quedó en ejecución.";
+}
+
+}  // namespace
+
+void CommandRunner::EjecutarYEsperarOFallar(const String& program, const String& parameters,
+                                            const String& nombre, const IStopSignal* stop) {
+  String refusal;
+  const Outcome outcome = StartAndWait(program, parameters, stop, refusal);
+  if (outcome == Outcome::NotStarted) throw Exception(NotStartedReason(nombre, refusal));
+  if (outcome == Outcome::Stopped) throw Exception(NotAwaitedReason(nombre));
+}
+
+void CommandRunner::SetIdentity(const String& appId, IdentityOption option, const String& usuario,
+                                const String& contrasena, const IStopSignal* stop,
+                                IdentityRecord& record) {
   const String program = kDComPermProgram;
-  const Outcome outcome =
-      StartAndWait(program, DComPermParameters(option, guid, usuario, contrasena));
-  if (outcome == Outcome::NotStarted) throw Exception(u"No se pudo ejecutar " + program + u".");
+  String refusal;
+  const Outcome outcome = StartAndWait(
+      program, DComPermParameters(option, appId, usuario, contrasena), stop, refusal);
+  if (outcome == Outcome::NotStarted) throw Exception(NotStartedReason(program, refusal));
+  if (outcome == Outcome::Stopped) throw Exception(NotAwaitedReason(program));
   // Only a tool seen to end can be judged; when the application is closing it
   // may still be at work.
-  if (outcome == Outcome::Ended) CheckIdentity(registry_, guid, option, usuario);
+  if (outcome != Outcome::Ended) return;
+  record.RunAs = registry_.ReadRunAs(appId);
+  record.RunAsRead = true;
+  JudgeRunAs(record.RunAs, appId, option, usuario);
 }
 
-void CommandRunner::AsignarPermisosDcom(const String& guid, const IIdentitySource& source) {
+void CommandRunner::AsignarPermisosDcom(const String& guid, const IIdentitySource& source,
+                                        const IStopSignal* stop, IdentityRecord* record) {
+  IdentityRecord own;
+  IdentityRecord& found = record ? *record : own;
   WithPlainException([&] {
+    found.AppId = AppIdFor(guid, registry_.ReadClassAppId(AppIdKeyName(guid)));
+    // DComPerm never creates the key: starting it would change nothing.
+    if (!registry_.ReadRunAs(found.AppId).KeyExists)
+      throw Exception(MissingAppIdReason(found.AppId));
     // Three independent tests: the radio buttons exclude one another, so one
     // command runs per call.
-    if (source.InteractivoSelected()) SetIdentity(guid, IdentityOption::UsuarioInteractivo, {}, {});
-    if (source.InicialSelected()) SetIdentity(guid, IdentityOption::UsuarioInicial, {}, {});
+    if (source.InteractivoSelected())
+      SetIdentity(found.AppId, IdentityOption::UsuarioInteractivo, {}, {}, stop, found);
+    if (source.InicialSelected())
+      SetIdentity(found.AppId, IdentityOption::UsuarioInicial, {}, {}, stop, found);
     if (source.EsteUsuarioSelected()) {
       const String usuario = source.Usuario();
       const String contrasena = source.Contrasena();
-      SetIdentity(guid, IdentityOption::EsteUsuario, usuario, contrasena);
+      SetIdentity(found.AppId, IdentityOption::EsteUsuario, usuario, contrasena, stop, found);
     }
   });
 }

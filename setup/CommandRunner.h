@@ -9,6 +9,7 @@
 #include "platform/ProcessStarter.h"
 #include "runtime/String.h"
 #include "setup/IdentityCommand.h"
+#include "setup/StopSignal.h"
 
 namespace varnel {
 
@@ -39,21 +40,32 @@ class CommandRunner {
   // a plain Exception with the same message.
   bool EjecutarYEsperar(const String& program, const String& parameters);
 
-  // EjecutarYEsperar for callers to whom a refused start is a failure:
-  // throws Exception("No se pudo ejecutar " + program + ".").
-  void EjecutarYEsperarOFallar(const String& program, const String& parameters);
+  // EjecutarYEsperar for callers to whom a refused start, and a wait that a
+  // stop (`stop`, read after each pass) cut short, are failures. The wait
+  // ends at once on a stop and the program is left running. The reason
+  // names the program as `nombre` ("el servidor", "DComPerm") and says why:
+  //   "No se pudo iniciar <nombre>: <the system's text>."
+  //   "No se esperó a que <nombre> terminara: ..."
+  void EjecutarYEsperarOFallar(const String& program, const String& parameters,
+                               const String& nombre, const IStopSignal* stop = nullptr);
 
-  // Runs DComPerm with the parameters for the option selected in `source`
-  // (each of the three tested in turn), then checks the AppID's RunAs value
-  // once the tool has ended. A refused start, an identity that did not take
-  // and any other failure come out as a plain Exception.
-  void AsignarPermisosDcom(const String& guid, const IIdentitySource& source);
+  // Runs DComPerm for the AppID DCOM reads for `guid` (AppIdFor, over the
+  // class's "AppID" value) with the parameters for the option selected in
+  // `source` (each of the three tested in turn), then checks that AppID's
+  // RunAs once the tool has ended. An AppID key that does not exist fails
+  // before DComPerm is started: the tool never creates it. A refused start,
+  // a stop during the wait, an identity that did not take and any other
+  // failure come out as a plain Exception; `record`, when given, keeps what
+  // was found on the way.
+  void AsignarPermisosDcom(const String& guid, const IIdentitySource& source,
+                           const IStopSignal* stop = nullptr, IdentityRecord* record = nullptr);
 
  private:
-  enum class Outcome { NotStarted, Ended, NotAwaited };
-  Outcome StartAndWait(const String& program, const String& parameters);
-  void SetIdentity(const String& guid, IdentityOption option, const String& usuario,
-                   const String& contrasena);
+  enum class Outcome { NotStarted, Ended, NotAwaited, Stopped };
+  Outcome StartAndWait(const String& program, const String& parameters, const IStopSignal* stop,
+                       String& refusal);
+  void SetIdentity(const String& appId, IdentityOption option, const String& usuario,
+                   const String& contrasena, const IStopSignal* stop, IdentityRecord& record);
 
   IProcessStarter& starter_;
   IMessagePump& pump_;

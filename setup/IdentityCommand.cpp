@@ -59,19 +59,68 @@ std::optional<String> ExpectedRunAs(IdentityOption option, StringView usuario) {
   return std::nullopt;
 }
 
-void CheckIdentity(IAppIdRegistry& registry, StringView guid, IdentityOption option,
-                   StringView usuario) {
-  const String keyName = AppIdKeyName(guid);
-  const String prefix = u"No se pudo asignar la identidad DCOM de " + keyName + u": ";
-  const RunAsValue found = registry.ReadRunAs(keyName);
-  if (!found.KeyExists) throw Exception(prefix + u"no existe la clave AppID.");
+namespace {
+
+char16_t Upper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
+
+bool SameIdentifier(StringView a, StringView b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (Upper(a[i]) != Upper(b[i])) return false;
+  return true;
+}
+
+String Quoted(StringView text) {
+  String quoted;
+  quoted.reserve(text.size() + 2);
+  quoted += u'"';
+  quoted += text;
+  quoted += u'"';
+  return quoted;
+}
+
+}  // namespace
+
+String AppIdFor(StringView clsid, const std::optional<String>& classAppId) {
+  const String own = AppIdKeyName(clsid);
+  if (!classAppId || classAppId->empty()) return own;
+  const String named = AppIdKeyName(*classAppId);
+  return SameIdentifier(named, own) ? own : named;
+}
+
+String MissingAppIdReason(StringView appIdKeyName) {
+  return u"No existe la clave AppID " + String(appIdKeyName) +
+         u" (HKLM\\SOFTWARE\\Classes\\AppID); DComPerm no la crea.";
+}
+
+String NotRegisteredReason(StringView progId) {
+  return u"Después de /REGSERVER no hay ninguna clase registrada con el ProgID " +
+         String(progId) + u".";
+}
+
+void JudgeRunAs(const RunAsValue& found, StringView appIdKeyName, IdentityOption option,
+                StringView usuario) {
+  if (!found.KeyExists) throw Exception(MissingAppIdReason(appIdKeyName));
+  const String prefix =
+      u"La identidad no quedó asignada: RunAs de la AppID " + String(appIdKeyName);
+  const String holds = found.ValuePresent ? u" tiene " + Quoted(found.Text) : u" no tiene valor";
   const std::optional<String> expected = ExpectedRunAs(option, usuario);
   if (!expected) {
-    if (found.ValuePresent) throw Exception(prefix + u"RunAs no se eliminó.");
+    if (found.ValuePresent)
+      throw Exception(prefix + holds + u"; con " + Quoted(kLaunchingUser) +
+                      u" no debe tener valor.");
     return;
   }
   if (!found.ValuePresent || found.Text != *expected)
-    throw Exception(prefix + u"RunAs no quedó en \"" + *expected + u"\".");
+    throw Exception(prefix + holds + u" en lugar de " + Quoted(*expected) + u".");
+}
+
+RunAsValue CheckIdentity(IAppIdRegistry& registry, StringView guid, IdentityOption option,
+                         StringView usuario) {
+  const String keyName = AppIdKeyName(guid);
+  const RunAsValue found = registry.ReadRunAs(keyName);
+  JudgeRunAs(found, keyName, option, usuario);
+  return found;
 }
 
 }  // namespace varnel

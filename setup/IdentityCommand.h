@@ -32,13 +32,34 @@ String DComPermParameters(IdentityOption option, StringView guid, StringView usu
 // identifier lacks the opening one, as the tool does.
 String AppIdKeyName(StringView guid);
 
+// The AppID DCOM reads for a class: the one its "AppID" value names when that
+// differs from the class identifier (letter case aside), else the class
+// identifier itself. Braced either way.
+String AppIdFor(StringView clsid, const std::optional<String>& classAppId);
+
+// What the identity step of one server did, filled in as it goes, so that a
+// failure still leaves what was known up to it.
+struct IdentityRecord {
+  String AppId;            // the AppID handed to DComPerm
+  bool RunAsRead = false;  // RunAs was read back after DComPerm ended
+  RunAsValue RunAs;        // what it held then
+};
+
+// The reasons of a failed identity step, as the summary shows them.
+String MissingAppIdReason(StringView appIdKeyName);
+String NotRegisteredReason(StringView progId);
+
 // What RunAs must read once the tool has set `option`: the account text, or
 // no value at all (nullopt) for the launching user.
 std::optional<String> ExpectedRunAs(IdentityOption option, StringView usuario);
 
-// Reads RunAs of the AppID for `guid` and throws Exception with a message
-// naming the identifier when it is not what `option` leaves behind.
-void CheckIdentity(IAppIdRegistry& registry, StringView guid, IdentityOption option,
-                   StringView usuario);
+// Throws Exception with a reason naming the AppID and what RunAs holds when
+// `found` is not what `option` leaves behind.
+void JudgeRunAs(const RunAsValue& found, StringView appIdKeyName, IdentityOption option,
+                StringView usuario);
+
+// Reads RunAs of the AppID for `guid` and judges it as JudgeRunAs does.
+RunAsValue CheckIdentity(IAppIdRegistry& registry, StringView guid, IdentityOption option,
+                         StringView usuario);
 
 }  // namespace varnel

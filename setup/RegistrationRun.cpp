@@ -28,55 +28,113 @@ String Etiqueta(IRunSteps& steps, const String& path) {
   return BaseName(path) + u" - " + data.FileDescription;
 }
 
-String ErrorText(const String& path) {
+String ErrorText() {
   try {
     throw;
   } catch (const Exception& e) {
-    return path + u": " + e.Message();
+    return e.Message();
   } catch (const std::exception& e) {
-    return path + u": " + FromUtf8(e.what());
+    return FromUtf8(e.what());
   }
 }
 
-void Fases(IRunSteps& steps, IRunProgress& progress, const TStringList& list,
-           TStringList& errores) {
-  progress.Inicializar(list.Count(), true);
-  progress.MensajeDelProceso(u"Registrando Servidores DCOM...");
-  for (const String& path : list) {
-    progress.NombreItemActual(Etiqueta(steps, path));
-    try {
-      steps.Registrar(path);
-    } catch (const std::exception&) {
-      errores.Add(ErrorText(path));
+// The progress window's stop flag, as the steps read it.
+class ProgressStop final : public IStopSignal {
+ public:
+  explicit ProgressStop(const IRunProgress& progress) : progress_(progress) {}
+  bool StopRequested() const override { return !progress_.ContinuarProceso(); }
+
+ private:
+  const IRunProgress& progress_;
+};
+
+class Run {
+ public:
+  Run(IRunSteps& steps, IRunProgress& progress, TStringList& errores, RunReport& report)
+      : steps_(steps), progress_(progress), stop_(progress), errores_(errores), report_(report) {}
+
+  void Fases(const TStringList& list) {
+    const std::int32_t count = list.Count();
+    progress_.Inicializar(count, true);
+    progress_.MensajeDelProceso(u"Registrando Servidores DCOM...");
+    for (const String& path : list) {
+      if (!StartItem(path)) break;
+      ItemResult item;
+      item.Path = path;
+      try {
+        steps_.Registrar(path, stop_);
+        item.Ok = true;
+      } catch (const std::exception&) {
+        item.Reason = ErrorText();
+      }
+      EndItem(std::move(item));
     }
-    progress.ItemActualTerminado();
+    // Inicializar below clears the flag, so the stop is taken here: every
+    // server then lacks its identity.
+    if (stop_.StopRequested()) {
+      report_.Stopped = true;
+      report_.NotHandled = count;
+      return;
+    }
+
+    progress_.Finalizar();
+    progress_.Inicializar(count, true);
+    progress_.MensajeDelProceso(u"Asignando permisos DCOM...");
+    std::int32_t handled = 0;
+    for (const String& path : list) {
+      if (!StartItem(path)) break;
+      ++handled;
+      ItemResult item;
+      item.Path = path;
+      item.Phase = RunPhase::Identidad;
+      item.ProgId = ProgIdFor(BaseName(path));
+      steps_.SetServerName(item.ProgId);
+      try {
+        item.Clsid = steps_.ServerGUID();
+        if (item.Clsid.empty()) throw Exception(NotRegisteredReason(item.ProgId));
+        steps_.AsignarPermisosDcom(item.Clsid, stop_, item.Identity);
+        item.Ok = true;
+      } catch (const std::exception&) {
+        item.Reason = ErrorText();
+      }
+      EndItem(std::move(item));
+    }
+    if (stop_.StopRequested()) {
+      report_.Stopped = true;
+      report_.NotHandled = count - handled;
+    }
   }
 
-  progress.Finalizar();
-  progress.Inicializar(list.Count(), true);
-  progress.MensajeDelProceso(u"Asignando permisos DCOM...");
-  for (const String& path : list) {
-    progress.NombreItemActual(Etiqueta(steps, path));
-    const String progId = ProgIdFor(BaseName(path));
-    steps.SetServerName(progId);
-    try {
-      const String guid = steps.ServerGUID();
-      if (guid.empty())
-        throw Exception(u"El servidor " + progId + u" no está registrado en COM.");
-      steps.AsignarPermisosDcom(guid);
-    } catch (const std::exception&) {
-      errores.Add(ErrorText(path));
-    }
-    progress.ItemActualTerminado();
+ private:
+  // Shows the item's label; false when a stop came before it or while the
+  // label's pass took the click, so nothing of the item is started.
+  bool StartItem(const String& path) {
+    if (stop_.StopRequested()) return false;
+    progress_.NombreItemActual(Etiqueta(steps_, path));
+    return !stop_.StopRequested();
   }
-}
+
+  void EndItem(ItemResult item) {
+    if (!item.Ok) errores_.Add(item.Path + u": " + item.Reason);
+    report_.Items.push_back(std::move(item));
+    progress_.ResultadoDelItem(report_.Items.back());
+    progress_.ItemActualTerminado();
+  }
+
+  IRunSteps& steps_;
+  IRunProgress& progress_;
+  ProgressStop stop_;
+  TStringList& errores_;
+  RunReport& report_;
+};
 
 }  // namespace
 
-void ProcesarServidores(IRunSteps& steps, const TStringList& list, TStringList& errores) {
+void ProcesarServidores(IRunSteps& steps, const TStringList& list, TStringList& errores,
+                        RunReport& report) {
   const std::unique_ptr<IRunProgress> progress = steps.CrearVentanaDeProgreso();
   try {
-    Fases(steps, *progress, list, errores);
+    Run(steps, *progress, errores, report).Fases(list);
   } catch (...) {
     // The window is finished on every way out; the first failure is the one
     // that reaches the user.
@@ -87,6 +145,11 @@ void ProcesarServidores(IRunSteps& steps, const TStringList& list, TStringList& 
     throw;
   }
   progress->Finalizar();
+}
+
+void ProcesarServidores(IRunSteps& steps, const TStringList& list, TStringList& errores) {
+  RunReport report;
+  ProcesarServidores(steps, list, errores, report);
 }
 
 }  // namespace varnel::setup

@@ -4,8 +4,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "runtime/StringList.h"
+#include "setup/IdentityCommand.h"
+#include "setup/StopSignal.h"
 #include "versioninfo/VersionInfo.h"
 
 namespace varnel::setup {
@@ -24,6 +27,29 @@ void ValidarCredenciales(bool esteUsuario, const String& usuario, const String& 
 // A run needs a folder (mode 0) or a program (any other mode).
 void ValidarRuta(int modo, const String& ruta);
 
+enum class RunPhase { Registro, Identidad };
+
+// What became of one server in one phase.
+struct ItemResult {
+  String Path;
+  RunPhase Phase = RunPhase::Registro;
+  bool Ok = false;
+  String Reason;  // why it failed; empty when Ok
+  // The identity phase only:
+  String ProgId;
+  String Clsid;               // empty when the class is not registered
+  IdentityRecord Identity;    // the AppID used and the RunAs read back
+};
+
+// A run's results in a form other front ends can report from.
+struct RunReport {
+  std::vector<ItemResult> Items;  // in the order handled, both phases
+  bool Stopped = false;           // the user asked to stop
+  // Servers that a stop kept from one of their steps: after a stop in
+  // phase 1 that is every server, since none got its identity.
+  std::int32_t NotHandled = 0;
+};
+
 // The progress window as the run uses it.
 class IRunProgress {
  public:
@@ -33,26 +59,40 @@ class IRunProgress {
   virtual void NombreItemActual(const String& value) = 0;
   virtual void ItemActualTerminado() = 0;
   virtual void Finalizar() = 0;
+  // False once the user asked to stop; reset by Inicializar(n, true).
+  virtual bool ContinuarProceso() const = 0;
+  // Each item's result as it is known, before ItemActualTerminado; a
+  // progress that writes lines reports it, the window has no use for it.
+  virtual void ResultadoDelItem(const ItemResult&) {}
 };
 
-// Each step of one server, as the setup window carries it out.
+// Each step of one server, as the setup window carries it out. `stop` is
+// read while a started program is waited for: a stop ends the wait and fails
+// the step, leaving the program running.
 class IRunSteps {
  public:
   virtual ~IRunSteps() = default;
   virtual std::unique_ptr<IRunProgress> CrearVentanaDeProgreso() = 0;
   virtual void LeerVersion(const String& path, TEXEVersionData& data) = 0;
   // Starts the server with " /REGSERVER" and waits; a refused start fails.
-  virtual void Registrar(const String& path) = 0;
+  virtual void Registrar(const String& path, const IStopSignal& stop) = 0;
   virtual void SetServerName(const String& progId) = 0;
   virtual String ServerGUID() = 0;
-  virtual void AsignarPermisosDcom(const String& guid) = 0;
+  // Fills `record` as it goes, also when it fails.
+  virtual void AsignarPermisosDcom(const String& guid, const IStopSignal& stop,
+                                   IdentityRecord& record) = 0;
 };
 
 // Phase 1 registers every server, phase 2 sets each one's identity. A step
-// failing inside an item's guard adds one entry to `errores` and the pass
-// goes on; any other failure ends the run, after the progress window has
-// been finished and released. A server whose identifier is not registered
-// fails its phase-2 step: DComPerm is not started with an empty identifier.
+// failing inside an item's guard adds one entry "path: reason" to `errores`
+// and the pass goes on; any other failure ends the run, after the progress
+// window has been finished and released. A server whose identifier is not
+// registered fails its phase-2 step: DComPerm is not started with an empty
+// identifier. ContinuarProceso is read before each item (and again once its
+// label is shown): after a stop no further program is started and phase 2
+// does not begin. `report` holds every item's result, also after a failure.
+void ProcesarServidores(IRunSteps& steps, const TStringList& list, TStringList& errores,
+                        RunReport& report);
 void ProcesarServidores(IRunSteps& steps, const TStringList& list, TStringList& errores);
 
 }  // namespace varnel::setup

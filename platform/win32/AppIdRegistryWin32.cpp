@@ -50,4 +50,19 @@ RunAsValue AppIdRegistryWin32::ReadRunAs(const String& keyName) {
   return found;
 }
 
+std::optional<String> AppIdRegistryWin32::ReadClassAppId(const String& clsidKeyName) {
+  if (clsidKeyName.empty() || clsidKeyName.find(u'\\') != String::npos) return std::nullopt;
+  const String path = u"SOFTWARE\\Classes\\CLSID\\" + clsidKeyName;
+  wchar_t text[256];
+  DWORD size = sizeof(text);
+  const LSTATUS status = ::RegGetValueW(HKEY_LOCAL_MACHINE, W(path), L"AppID", RRF_RT_REG_SZ,
+                                       nullptr, text, &size);
+  // An identifier is 38 characters: anything that does not fit is no AppID.
+  if (status == ERROR_FILE_NOT_FOUND || status == ERROR_UNSUPPORTED_TYPE ||
+      status == ERROR_MORE_DATA)
+    return std::nullopt;
+  if (status != ERROR_SUCCESS) throw MakeOSError(static_cast<std::uint32_t>(status));
+  return FromW(text);
+}
+
 }  // namespace varnel::win32

@@ -45,7 +45,8 @@ class StartedProcessWin32 final : public IStartedProcess {
 }  // namespace
 
 std::unique_ptr<IStartedProcess> ProcessStarterWin32::Start(const String& program,
-                                                            const String& parameters) {
+                                                            const String& parameters,
+                                                            String& refusal) {
   SHELLEXECUTEINFOW request{};
   request.cbSize = sizeof(request);
   request.fMask = SEE_MASK_NOCLOSEPROCESS;
@@ -55,7 +56,17 @@ std::unique_ptr<IStartedProcess> ProcessStarterWin32::Start(const String& progra
   request.lpParameters = W(parameters);  // "" stays "", never null
   request.lpDirectory = nullptr;
   request.nShow = SW_HIDE;
-  if (!::ShellExecuteExW(&request)) return nullptr;
+  if (!::ShellExecuteExW(&request)) {
+    // The last error says why; the shell's own code (below 32, mostly the
+    // same numbers) stands in when it is not set.
+    DWORD code = ::GetLastError();
+    if (code == ERROR_SUCCESS)
+      code = static_cast<DWORD>(reinterpret_cast<INT_PTR>(request.hInstApp));
+    refusal = SystemErrorText(code);
+    while (!refusal.empty() && refusal.back() <= u' ') refusal.pop_back();
+    if (refusal.empty()) refusal = u"error " + IntToStr(code);
+    return nullptr;
+  }
   return std::make_unique<StartedProcessWin32>(request.hProcess);
 }
 

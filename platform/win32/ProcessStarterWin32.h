@@ -13,7 +13,8 @@ class ProcessStarterWin32 final : public IProcessStarter {
  public:
   // `owner`: the application's hidden top-level window (may be null).
   explicit ProcessStarterWin32(HWND owner) noexcept : owner_(owner) {}
-  std::unique_ptr<IStartedProcess> Start(const String& program, const String& parameters) override;
+  std::unique_ptr<IStartedProcess> Start(const String& program, const String& parameters,
+                                         String& refusal) override;
 
  private:
   HWND owner_;

@@ -7,6 +7,7 @@
 #include "resources/resource.h"
 #include "runtime/Exceptions.h"
 #include "setup/FileSearch.h"
+#include "setup/RunSummary.h"
 #include "setup/SetupRules.h"
 #include "versioninfo/VersionInfo.h"
 
@@ -171,6 +172,7 @@ void TFrmVarnel::BitBtnAceptarClick() {
 
   gSlArchivos = std::make_unique<TStringList>();
   gSlErrores = std::make_unique<TStringList>();
+  informe_ = {};
   std::exception_ptr failure;
   try {
     if (mode == 0) {
@@ -190,13 +192,18 @@ void TFrmVarnel::BitBtnAceptarClick() {
     failure = std::current_exception();
   }
   gSlArchivos.reset();
-  Summary(failure != nullptr || gSlErrores->Count() > 0);
+  Summary(failure != nullptr || gSlErrores->Count() > 0 || informe_.Stopped);
   gSlErrores.reset();
   if (failure) std::rethrow_exception(failure);
 }
 
+// A plain message box, so Ctrl+C copies the failures as on any other box.
 void TFrmVarnel::Summary(bool failed) {
-  services_.Boxes.Show(failed ? setup::kSummaryErrors : setup::kSummaryOk, Host().Title(),
+  std::optional<std::int32_t> sinProcesar;
+  if (informe_.Stopped) sinProcesar = informe_.NotHandled;
+  const String text =
+      failed ? setup::ErrorSummaryText(*gSlErrores, sinProcesar) : String(setup::kSummaryOk);
+  services_.Boxes.Show(text, Host().Title(),
                        static_cast<std::uint32_t>(MB_OK | (failed ? MB_ICONERROR : MB_ICONINFORMATION)));
 }
 
@@ -205,15 +212,16 @@ void TFrmVarnel::BuscarArchivos(const String& folder, const String& mask, bool r
 }
 
 void TFrmVarnel::ProcesarServidores(const TStringList& list) {
-  setup::ProcesarServidores(*this, list, *gSlErrores);
+  setup::ProcesarServidores(*this, list, *gSlErrores, informe_);
 }
 
 bool TFrmVarnel::EjecutarYEsperar(const String& program, const String& parameters) {
   return runner_.EjecutarYEsperar(program, parameters);
 }
 
-void TFrmVarnel::AsignarPermisosDcom(const String& guid) {
-  runner_.AsignarPermisosDcom(guid, *this);
+void TFrmVarnel::AsignarPermisosDcom(const String& guid, const IStopSignal& stop,
+                                     IdentityRecord& record) {
+  runner_.AsignarPermisosDcom(guid, *this, &stop, &record);
 }
 
 namespace {
@@ -228,6 +236,7 @@ class RunProgress final : public setup::IRunProgress {
   void NombreItemActual(const String& v) override { window_.NombreItemActual(v); }
   void ItemActualTerminado() override { window_.ItemActualTerminado(); }
   void Finalizar() override { window_.Finalizar(); }
+  bool ContinuarProceso() const override { return window_.ContinuarProceso(); }
 
  private:
   progress::TFrmInfoP50 window_;
@@ -243,8 +252,8 @@ void TFrmVarnel::LeerVersion(const String& path, TEXEVersionData& data) {
   GetEXEVersionData(services_.Versions, path, data);
 }
 
-void TFrmVarnel::Registrar(const String& path) {
-  runner_.EjecutarYEsperarOFallar(path, setup::kRegServerParameters);
+void TFrmVarnel::Registrar(const String& path, const IStopSignal& stop) {
+  runner_.EjecutarYEsperarOFallar(path, setup::kRegServerParameters, u"el servidor", &stop);
 }
 
 void TFrmVarnel::SetServerName(const String& progId) { DCOM->SetServerName(progId); }

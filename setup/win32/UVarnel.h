@@ -70,7 +70,6 @@ class TFrmVarnel : public forms::Form, private setup::IRunSteps, private IIdenti
   void OnShow() override { FormShow(); }
 
  private:
-  void AsignarPermisosDcom(const String& guid);
   bool EjecutarYEsperar(const String& program, const String& parameters);
   void BuscarArchivos(const String& folder, const String& mask, bool recursive);
   void ProcesarServidores(const TStringList& list);
@@ -81,9 +80,11 @@ class TFrmVarnel : public forms::Form, private setup::IRunSteps, private IIdenti
   // IRunSteps: one server's steps, for the two passes.
   std::unique_ptr<setup::IRunProgress> CrearVentanaDeProgreso() override;
   void LeerVersion(const String& path, TEXEVersionData& data) override;
-  void Registrar(const String& path) override;
+  void Registrar(const String& path, const IStopSignal& stop) override;
   void SetServerName(const String& progId) override;
   String ServerGUID() override;
+  void AsignarPermisosDcom(const String& guid, const IStopSignal& stop,
+                           IdentityRecord& record) override;
   // IIdentitySource: the selection and texts as they are at each call.
   bool InteractivoSelected() const override;
   bool InicialSelected() const override;
@@ -97,6 +98,7 @@ class TFrmVarnel : public forms::Form, private setup::IRunSteps, private IIdenti
   bool runActive_ = false;
   std::unique_ptr<TStringList> gSlArchivos;
   std::unique_ptr<TStringList> gSlErrores;
+  setup::RunReport informe_;  // the last run's results, item by item
 };
 
 }  // namespace varnel::setup

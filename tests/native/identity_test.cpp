@@ -75,10 +75,14 @@ class FakeProcess final : public IStartedProcess {
 class FakeStarter final : public IProcessStarter {
  public:
   explicit FakeStarter(Journal& journal) : journal_(journal) {}
-  std::unique_ptr<IStartedProcess> Start(const String& program, const String& parameters) override {
+  std::unique_ptr<IStartedProcess> Start(const String& program, const String& parameters,
+                                         String& refusal) override {
     journal_.push_back("start");
     calls.push_back({program, parameters});
-    if (refuse) return nullptr;
+    if (refuse) {
+      refusal = u"El sistema no puede encontrar el archivo especificado.";
+      return nullptr;
+    }
     const ProcessScript script = scripts.empty() ? ProcessScript{} : scripts.front();
     if (!scripts.empty()) scripts.pop_front();
     return std::make_unique<FakeProcess>(journal_, script, onEnd);
@@ -100,7 +104,14 @@ class FakeRegistry final : public IAppIdRegistry {
     if (key == keys.end()) return {};
     return {true, key->second.has_value(), key->second.value_or(String())};
   }
+  std::optional<String> ReadClassAppId(const String& clsidKeyName) override {
+    reads.push_back(u"CLSID " + clsidKeyName);
+    const auto found = classAppIds.find(clsidKeyName);
+    if (found == classAppIds.end()) return std::nullopt;
+    return found->second;
+  }
   std::map<String, std::optional<String>> keys;  // key name -> RunAs (nullopt: no value)
+  std::map<String, String> classAppIds;          // CLSID -> its "AppID" value
   std::vector<String> reads;
 };
 
@@ -186,12 +197,13 @@ TEST(CheckIdentity, AcceptsWhatEachOptionLeaves) {
   registry.keys[kGuid] = std::nullopt;
   EXPECT_NO_THROW(CheckIdentity(registry, kGuid, IdentityOption::UsuarioInicial, u""));
   registry.keys[kGuid] = u"DOM\\Juan Pérez";
-  EXPECT_NO_THROW(CheckIdentity(registry, kGuid, IdentityOption::EsteUsuario, u"DOM\\Juan Pérez"));
+  EXPECT_EQ(CheckIdentity(registry, kGuid, IdentityOption::EsteUsuario, u"DOM\\Juan Pérez").Text,
+            u"DOM\\Juan Pérez");
   EXPECT_EQ(registry.reads, (std::vector<String>{kGuid, kGuid, kGuid}));
 }
 
-TEST(CheckIdentity, RefusesMissingKeyAndOtherValues) {
-  const String prefix = u"No se pudo asignar la identidad DCOM de " + kGuid + u": ";
+TEST(CheckIdentity, RefusesMissingKeyAndOtherValuesSayingWhatRunAsHolds) {
+  const String prefix = u"La identidad no quedó asignada: RunAs de la AppID " + kGuid;
   const auto messageOf = [](FakeRegistry& registry, IdentityOption option, StringView user) {
     try {
       CheckIdentity(registry, kGuid, option, user);
@@ -200,25 +212,25 @@ TEST(CheckIdentity, RefusesMissingKeyAndOtherValues) {
     }
     return String(u"(no failure)");
   };
+  const String missing = u"No existe la clave AppID " + kGuid +
+                         u" (HKLM\\SOFTWARE\\Classes\\AppID); DComPerm no la crea.";
   FakeRegistry registry;
-  EXPECT_EQ(messageOf(registry, IdentityOption::UsuarioInteractivo, u""),
-            prefix + u"no existe la clave AppID.");
-  EXPECT_EQ(messageOf(registry, IdentityOption::UsuarioInicial, u""),
-            prefix + u"no existe la clave AppID.");
+  EXPECT_EQ(messageOf(registry, IdentityOption::UsuarioInteractivo, u""), missing);
+  EXPECT_EQ(messageOf(registry, IdentityOption::UsuarioInicial, u""), missing);
   registry.keys[kGuid] = std::nullopt;
   EXPECT_EQ(messageOf(registry, IdentityOption::UsuarioInteractivo, u""),
-            prefix + u"RunAs no quedó en \"Interactive User\".");
+            prefix + u" no tiene valor en lugar de \"Interactive User\".");
   registry.keys[kGuid] = u"interactive user";  // the check is exact
   EXPECT_EQ(messageOf(registry, IdentityOption::UsuarioInteractivo, u""),
-            prefix + u"RunAs no quedó en \"Interactive User\".");
+            prefix + u" tiene \"interactive user\" en lugar de \"Interactive User\".");
   registry.keys[kGuid] = u"Interactive User";
   EXPECT_EQ(messageOf(registry, IdentityOption::UsuarioInicial, u""),
-            prefix + u"RunAs no se eliminó.");
+            prefix + u" tiene \"Interactive User\"; con \"Launching User\" no debe tener valor.");
   EXPECT_EQ(messageOf(registry, IdentityOption::EsteUsuario, u"juan"),
-            prefix + u"RunAs no quedó en \"juan\".");
+            prefix + u" tiene \"Interactive User\" en lugar de \"juan\".");
   registry.keys[kGuid] = u"";  // an empty value is still a value
   EXPECT_EQ(messageOf(registry, IdentityOption::UsuarioInicial, u""),
-            prefix + u"RunAs no se eliminó.");
+            prefix + u" tiene \"\"; con \"Launching User\" no debe tener valor.");
 }
 
 TEST(CheckIdentity, EmptyIdentifierNamesTheBracedKey) {
@@ -229,9 +241,24 @@ TEST(CheckIdentity, EmptyIdentifierNamesTheBracedKey) {
     FAIL() << "an empty identifier has no AppID key";
   } catch (const Exception& e) {
     EXPECT_EQ(e.Message(),
-              u"No se pudo asignar la identidad DCOM de {}: no existe la clave AppID.");
+              u"No existe la clave AppID {} (HKLM\\SOFTWARE\\Classes\\AppID); DComPerm no la crea.");
   }
   EXPECT_EQ(registry.reads, std::vector<String>{u"{}"});
+}
+
+TEST(AppIdFor, TheClassesOwnAppIdWinsOnlyWhenItNamesAnother) {
+  const String other = u"{99999999-8888-7777-6666-555555555555}";
+  EXPECT_EQ(AppIdFor(kGuid, std::nullopt), kGuid);
+  EXPECT_EQ(AppIdFor(kGuid, String()), kGuid);
+  EXPECT_EQ(AppIdFor(kGuid, other), other);
+  // The same identifier in other letters, or without braces, is the class's own.
+  String lower = kGuid;
+  for (char16_t& c : lower)
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
+  EXPECT_EQ(AppIdFor(kGuid, lower), kGuid);
+  EXPECT_EQ(AppIdFor(kGuid, kGuid.substr(1, 36)), kGuid);
+  EXPECT_EQ(AppIdFor(kGuid, other.substr(1, 36)), other);
+  EXPECT_EQ(AppIdFor(u"", std::nullopt), u"{}");
 }
 
 // --- EjecutarYEsperar ------------------------------------------------------
@@ -299,17 +326,50 @@ TEST(EjecutarYEsperar, FailuresComeOutAsPlainExceptionsWithTheSameMessage) {
   EXPECT_EQ(r.journal.back(), "close");  // the handle is released on the way out
 }
 
-TEST(EjecutarYEsperarOFallar, RefusalNamesTheProgram) {
+TEST(EjecutarYEsperarOFallar, RefusalGivesTheSystemsReason) {
   Runner r;
   r.starter.refuse = true;
   try {
-    r.runner.EjecutarYEsperarOFallar(u"C:\\s\\Servidor.exe", u" /REGSERVER");
+    r.runner.EjecutarYEsperarOFallar(u"C:\\s\\Servidor.exe", u" /REGSERVER", u"el servidor");
     FAIL();
   } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(), u"No se pudo ejecutar C:\\s\\Servidor.exe.");
+    EXPECT_EQ(e.Message(),
+              u"No se pudo iniciar el servidor: El sistema no puede encontrar el archivo "
+              u"especificado.");
   }
   r.starter.refuse = false;
-  EXPECT_NO_THROW(r.runner.EjecutarYEsperarOFallar(u"C:\\s\\Servidor.exe", u" /REGSERVER"));
+  EXPECT_NO_THROW(
+      r.runner.EjecutarYEsperarOFallar(u"C:\\s\\Servidor.exe", u" /REGSERVER", u"el servidor"));
+}
+
+// A stop flag that the pump raises in a given pass, as a click on "Detener
+// Proceso" dispatched by that pass would.
+struct StopOnPass final : IStopSignal {
+  explicit StopOnPass(const FakePump& p, int n) : pump(p), pass(n) {}
+  bool StopRequested() const override { return pump.passes >= pass; }
+  const FakePump& pump;
+  int pass;
+};
+
+TEST(EjecutarYEsperarOFallar, AStopEndsTheWaitAtOnceAndLeavesTheProgramRunning) {
+  Runner r;
+  r.starter.scripts = {{true, 100, false}};
+  const StopOnPass stop(r.pump, 3);
+  try {
+    r.runner.EjecutarYEsperarOFallar(u"C:\\s\\Lento.exe", u" /REGSERVER", u"el servidor", &stop);
+    FAIL() << "a program not waited for is a failed item";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), u"No se esperó a que el servidor terminara: el proceso se detuvo y el "
+                           u"programa quedó en ejecución.");
+  }
+  // No wait after the pass that took the stop; the handle is only closed.
+  EXPECT_EQ(r.journal, (Journal{"start", "pump", "look", "wait", "pump", "look", "wait", "pump",
+                                "look", "close"}));
+  // A program that ended in that very pass was waited for: no failure.
+  Runner ended;
+  ended.starter.scripts = {{true, 0, false}};
+  const StopOnPass early(ended.pump, 1);
+  EXPECT_NO_THROW(ended.runner.EjecutarYEsperarOFallar(u"p", u"", u"el servidor", &early));
 }
 
 // --- AsignarPermisosDcom ---------------------------------------------------
@@ -317,15 +377,56 @@ TEST(EjecutarYEsperarOFallar, RefusalNamesTheProgram) {
 TEST(AsignarPermisosDcom, RunsDComPermForTheSelectedOptionAndChecks) {
   Runner r;
   FakeIdentitySource source;
+  r.registry.keys[kGuid] = std::nullopt;
   r.starter.onEnd = [&] { r.registry.keys[kGuid] = u"Interactive User"; };
   r.starter.scripts = {{true, 1, false}};
-  r.runner.AsignarPermisosDcom(kGuid, source);
+  IdentityRecord record;
+  r.runner.AsignarPermisosDcom(kGuid, source, nullptr, &record);
   ASSERT_EQ(r.starter.calls.size(), 1u);
   EXPECT_EQ(r.starter.calls[0].first, u"DComPerm");
   EXPECT_EQ(r.starter.calls[0].second, u" -runas " + kGuid + u" \"Interactive User\"");
-  EXPECT_EQ(r.registry.reads, std::vector<String>{kGuid});
+  // The class's AppID value, the key before the start, RunAs after it.
+  EXPECT_EQ(r.registry.reads, (std::vector<String>{u"CLSID " + kGuid, kGuid, kGuid}));
+  EXPECT_EQ(record.AppId, kGuid);
+  EXPECT_TRUE(record.RunAsRead);
+  EXPECT_EQ(record.RunAs.Text, u"Interactive User");
   EXPECT_EQ(source.selectionReads, 3);  // all three tests are made
   EXPECT_EQ(source.textReads, 0);       // credentials only for "Este usuario"
+}
+
+TEST(AsignarPermisosDcom, AClassNamingAnotherAppIdGetsItsIdentityThere) {
+  Runner r;
+  FakeIdentitySource source;
+  const String other = u"{99999999-8888-7777-6666-555555555555}";
+  r.registry.classAppIds[kGuid] = other;
+  r.registry.keys[other] = std::nullopt;
+  r.starter.onEnd = [&] { r.registry.keys[other] = u"Interactive User"; };
+  r.starter.scripts = {{true, 1, false}};
+  IdentityRecord record;
+  r.runner.AsignarPermisosDcom(kGuid, source, nullptr, &record);
+  ASSERT_EQ(r.starter.calls.size(), 1u);
+  EXPECT_EQ(r.starter.calls[0].second, u" -runas " + other + u" \"Interactive User\"");
+  EXPECT_EQ(r.registry.reads, (std::vector<String>{u"CLSID " + kGuid, other, other}));
+  EXPECT_EQ(record.AppId, other);
+  EXPECT_EQ(record.RunAs.Text, u"Interactive User");
+}
+
+TEST(AsignarPermisosDcom, AMissingAppIdKeyFailsWithoutStartingTheTool) {
+  Runner r;
+  FakeIdentitySource source;
+  const String other = u"{99999999-8888-7777-6666-555555555555}";
+  r.registry.classAppIds[kGuid] = other;
+  r.registry.keys[kGuid] = u"Interactive User";  // the class's own key does not count
+  IdentityRecord record;
+  try {
+    r.runner.AsignarPermisosDcom(kGuid, source, nullptr, &record);
+    FAIL();
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), MissingAppIdReason(other));
+  }
+  EXPECT_TRUE(r.starter.calls.empty());
+  EXPECT_EQ(record.AppId, other);
+  EXPECT_FALSE(record.RunAsRead);
 }
 
 TEST(AsignarPermisosDcom, ReadsTheWindowAtEveryCall) {
@@ -351,7 +452,7 @@ TEST(AsignarPermisosDcom, ReadsTheWindowAtEveryCall) {
   EXPECT_EQ(source.textReads, 4);
 }
 
-TEST(AsignarPermisosDcom, RefusedStartIsAFailure) {
+TEST(AsignarPermisosDcom, RefusedStartIsAFailureWithTheSystemsReason) {
   Runner r;
   FakeIdentitySource source;
   r.starter.refuse = true;
@@ -360,9 +461,12 @@ TEST(AsignarPermisosDcom, RefusedStartIsAFailure) {
     r.runner.AsignarPermisosDcom(kGuid, source);
     FAIL();
   } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(), u"No se pudo ejecutar DComPerm.");
+    EXPECT_EQ(e.Message(),
+              u"No se pudo iniciar DComPerm: El sistema no puede encontrar el archivo "
+              u"especificado.");
   }
-  EXPECT_TRUE(r.registry.reads.empty());
+  // Only the key was looked at before the start; RunAs was not judged.
+  EXPECT_EQ(r.registry.reads, (std::vector<String>{u"CLSID " + kGuid, kGuid}));
 }
 
 TEST(AsignarPermisosDcom, IdentityThatDidNotTakeIsAFailure) {
@@ -371,33 +475,56 @@ TEST(AsignarPermisosDcom, IdentityThatDidNotTakeIsAFailure) {
   source.selected = IdentityOption::EsteUsuario;
   source.usuario = u"juan";
   r.registry.keys[kGuid] = u"Interactive User";
+  IdentityRecord record;
   try {
-    r.runner.AsignarPermisosDcom(kGuid, source);
+    r.runner.AsignarPermisosDcom(kGuid, source, nullptr, &record);
     FAIL();
   } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(), u"No se pudo asignar la identidad DCOM de " + kGuid +
-                               u": RunAs no quedó en \"juan\".");
+    EXPECT_EQ(e.Message(), u"La identidad no quedó asignada: RunAs de la AppID " + kGuid +
+                               u" tiene \"Interactive User\" en lugar de \"juan\".");
   }
-  // An unregistered server: the tool runs (two blanks) and the check fails.
+  EXPECT_TRUE(record.RunAsRead);
+  EXPECT_EQ(record.RunAs.Text, u"Interactive User");
+  // An unregistered server has no AppID key: the tool is not started.
   source.selected = IdentityOption::UsuarioInteractivo;
   EXPECT_THROW(r.runner.AsignarPermisosDcom(u"", source), Exception);
-  EXPECT_EQ(r.starter.calls.back().second, u" -runas  \"Interactive User\"");
+  EXPECT_EQ(r.starter.calls.size(), 1u);
 }
 
 TEST(AsignarPermisosDcom, NoCheckWhenTheApplicationIsClosing) {
   // The tool may still be at work: it cannot be judged yet.
   Runner r;
   FakeIdentitySource source;
+  r.registry.keys[kGuid] = std::nullopt;
   r.pump.Terminate();
   r.starter.scripts = {{true, 10, false}};
   EXPECT_NO_THROW(r.runner.AsignarPermisosDcom(kGuid, source));
   EXPECT_EQ(r.starter.calls.size(), 1u);
-  EXPECT_TRUE(r.registry.reads.empty());
+  EXPECT_EQ(r.registry.reads, (std::vector<String>{u"CLSID " + kGuid, kGuid}));
+}
+
+TEST(AsignarPermisosDcom, AStopDuringTheWaitFailsWithoutJudging) {
+  Runner r;
+  FakeIdentitySource source;
+  r.registry.keys[kGuid] = std::nullopt;
+  r.starter.scripts = {{true, 10, false}};
+  const StopOnPass stop(r.pump, 2);
+  IdentityRecord record;
+  try {
+    r.runner.AsignarPermisosDcom(kGuid, source, &stop, &record);
+    FAIL();
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), u"No se esperó a que DComPerm terminara: el proceso se detuvo y el "
+                           u"programa quedó en ejecución.");
+  }
+  EXPECT_FALSE(record.RunAsRead);
+  EXPECT_EQ(record.AppId, kGuid);
 }
 
 TEST(AsignarPermisosDcom, WrapperKeepsOnlyTheMessage) {
   Runner r;
   FakeIdentitySource source;
+  r.registry.keys[kGuid] = std::nullopt;
   r.starter.scripts = {{true, 1, true}};
   try {
     r.runner.AsignarPermisosDcom(kGuid, source);

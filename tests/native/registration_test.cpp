@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
 #include "runtime/Exceptions.h"
 #include "setup/FileSearch.h"
 #include "setup/RegistrationRun.h"
+#include "setup/RunSummary.h"
 #include "setup/ServerNames.h"
 
 using namespace varnel;
@@ -176,24 +178,38 @@ class RecordingSteps final : public IRunSteps {
   std::map<String, String> guids;         // progId -> guid
   String failVersionOf, failRegisterOf, failIdentityOf;
   String serverName;
+  // A click on "Detener Proceso" taken while this event happens (the
+  // window's pump, or the wait for a started program); empty: never.
+  String stopAt;
+  bool continuar = true;
+  std::vector<ItemResult> results;
+
+  void Happened(String event) {
+    if (event == stopAt) continuar = false;
+    events.push_back(std::move(event));
+  }
 
   class Progress final : public IRunProgress {
    public:
-    explicit Progress(std::vector<String>& e) : events(e) {}
+    Progress(std::vector<String>& e, RecordingSteps& s) : events(e), steps(s) {}
     ~Progress() override { events.push_back(u"released"); }
     void Inicializar(std::int32_t n, bool reset) override {
+      if (reset) steps.continuar = true;
       events.push_back(u"Inicializar " + IntToStr(n) + (reset ? u" true" : u" false"));
     }
     void MensajeDelProceso(const String& v) override { events.push_back(u"Mensaje " + v); }
-    void NombreItemActual(const String& v) override { events.push_back(u"Item " + v); }
+    void NombreItemActual(const String& v) override { steps.Happened(u"Item " + v); }
     void ItemActualTerminado() override { events.push_back(u"Terminado"); }
     void Finalizar() override { events.push_back(u"Finalizar"); }
+    bool ContinuarProceso() const override { return steps.continuar; }
+    void ResultadoDelItem(const ItemResult& item) override { steps.results.push_back(item); }
     std::vector<String>& events;
+    RecordingSteps& steps;
   };
 
   std::unique_ptr<IRunProgress> CrearVentanaDeProgreso() override {
     events.push_back(u"created");
-    return std::make_unique<Progress>(events);
+    return std::make_unique<Progress>(events, *this);
   }
   void LeerVersion(const String& path, TEXEVersionData& data) override {
     EXPECT_TRUE(data.FileDescription.empty()) << "the record must start empty";
@@ -201,9 +217,10 @@ class RecordingSteps final : public IRunSteps {
     const auto found = descriptions.find(path);
     if (found != descriptions.end()) data.FileDescription = found->second;
   }
-  void Registrar(const String& path) override {
-    events.push_back(u"Registrar " + path);
-    if (path == failRegisterOf) throw Exception(u"No se pudo ejecutar " + path + u".");
+  void Registrar(const String& path, const IStopSignal& stop) override {
+    Happened(u"Registrar " + path);
+    if (path == failRegisterOf) throw Exception(u"No se pudo iniciar el servidor: no existe.");
+    if (stop.StopRequested()) throw Exception(u"No se esperó.");
   }
   void SetServerName(const String& progId) override {
     serverName = progId;
@@ -213,9 +230,14 @@ class RecordingSteps final : public IRunSteps {
     const auto found = guids.find(serverName);
     return found == guids.end() ? String() : found->second;
   }
-  void AsignarPermisosDcom(const String& guid) override {
-    events.push_back(u"Permisos " + guid);
+  void AsignarPermisosDcom(const String& guid, const IStopSignal& stop,
+                           IdentityRecord& record) override {
+    Happened(u"Permisos " + guid);
+    record.AppId = guid;
     if (guid == failIdentityOf) throw Exception(u"identidad");
+    if (stop.StopRequested()) throw Exception(u"No se esperó.");
+    record.RunAsRead = true;
+    record.RunAs = {true, true, u"Interactive User"};
   }
 };
 
@@ -304,4 +326,162 @@ TEST(ProcesarServidores, NoItemsStillEndsCleanly) {
                                  u"Mensaje Registrando Servidores DCOM...", u"Finalizar",
                                  u"Inicializar 0 true", u"Mensaje Asignando permisos DCOM...",
                                  u"Finalizar", u"released"}));
+}
+
+TEST(ProcesarServidores, ResultsNameEachItemAndEntriesArePathAndReason) {
+  RecordingSteps steps;
+  steps.failRegisterOf = u"C:\\S\\Uno.exe";
+  steps.guids[u"Uno.UnoDMR"] = u"{1}";
+  TStringList errores;
+  RunReport report;
+  ProcesarServidores(steps, Paths({u"C:\\S\\Uno.exe", u"C:\\S\\Dos.exe"}), errores, report);
+  EXPECT_FALSE(report.Stopped);
+  ASSERT_EQ(errores.Count(), 2);
+  EXPECT_EQ(errores[0], u"C:\\S\\Uno.exe: No se pudo iniciar el servidor: no existe.");
+  EXPECT_EQ(errores[1], u"C:\\S\\Dos.exe: " + NotRegisteredReason(u"Dos.DosDMR"));
+  ASSERT_EQ(report.Items.size(), 4u);
+  const ItemResult& uno1 = report.Items[0];
+  EXPECT_EQ(uno1.Phase, RunPhase::Registro);
+  EXPECT_FALSE(uno1.Ok);
+  EXPECT_EQ(uno1.Reason, u"No se pudo iniciar el servidor: no existe.");
+  EXPECT_TRUE(report.Items[1].Ok);
+  const ItemResult& uno2 = report.Items[2];
+  EXPECT_EQ(uno2.Phase, RunPhase::Identidad);
+  EXPECT_TRUE(uno2.Ok);
+  EXPECT_EQ(uno2.ProgId, u"Uno.UnoDMR");
+  EXPECT_EQ(uno2.Clsid, u"{1}");
+  EXPECT_EQ(uno2.Identity.AppId, u"{1}");
+  EXPECT_EQ(uno2.Identity.RunAs.Text, u"Interactive User");
+  const ItemResult& dos2 = report.Items[3];
+  EXPECT_FALSE(dos2.Ok);
+  EXPECT_TRUE(dos2.Clsid.empty());
+  EXPECT_EQ(dos2.ProgId, u"Dos.DosDMR");
+  // The progress heard of each result as it came.
+  ASSERT_EQ(steps.results.size(), 4u);
+  EXPECT_EQ(steps.results[3].Reason, dos2.Reason);
+}
+
+TEST(ProcesarServidores, AStopAtAnItemsLabelStartsNothingMoreAndSkipsPhaseTwo) {
+  RecordingSteps steps;
+  steps.stopAt = u"Item Dos - ";
+  steps.guids[u"Uno.UnoDMR"] = u"{1}";
+  TStringList errores;
+  RunReport report;
+  ProcesarServidores(steps, Paths({u"C:\\S\\Uno.exe", u"C:\\S\\Dos.exe", u"C:\\S\\Tres.exe"}),
+                     errores, report);
+  EXPECT_EQ(steps.events,
+            (std::vector<String>{u"created", u"Inicializar 3 true",
+                                 u"Mensaje Registrando Servidores DCOM...", u"Item Uno - ",
+                                 u"Registrar C:\\S\\Uno.exe", u"Terminado", u"Item Dos - ",
+                                 u"Finalizar", u"released"}));
+  EXPECT_EQ(errores.Count(), 0);
+  EXPECT_TRUE(report.Stopped);
+  EXPECT_EQ(report.NotHandled, 3);  // none of them got its identity
+  EXPECT_EQ(report.Items.size(), 1u);
+}
+
+TEST(ProcesarServidores, AStopWhileWaitingFailsThatItemOnly) {
+  RecordingSteps steps;
+  steps.stopAt = u"Registrar C:\\S\\Uno.exe";
+  TStringList errores;
+  RunReport report;
+  ProcesarServidores(steps, Paths({u"C:\\S\\Uno.exe", u"C:\\S\\Dos.exe"}), errores, report);
+  ASSERT_EQ(errores.Count(), 1);
+  EXPECT_EQ(errores[0], u"C:\\S\\Uno.exe: No se esperó.");
+  for (const String& e : steps.events) {
+    EXPECT_NE(e, u"Registrar C:\\S\\Dos.exe");
+    EXPECT_NE(e, u"Mensaje Asignando permisos DCOM...");
+  }
+  EXPECT_TRUE(report.Stopped);
+  EXPECT_EQ(report.NotHandled, 2);
+  EXPECT_EQ(steps.events.back(), u"released");
+}
+
+TEST(ProcesarServidores, AStopInPhaseTwoCountsTheServersLeft) {
+  RecordingSteps steps;
+  steps.stopAt = u"Permisos {1}";
+  steps.guids[u"Uno.UnoDMR"] = u"{1}";
+  steps.guids[u"Dos.DosDMR"] = u"{2}";
+  TStringList errores;
+  RunReport report;
+  ProcesarServidores(steps, Paths({u"C:\\S\\Uno.exe", u"C:\\S\\Dos.exe", u"C:\\S\\Tres.exe"}),
+                     errores, report);
+  // Phase 1 went through, Uno's identity was cut short, nothing after it ran.
+  for (const char16_t* path : {u"C:\\S\\Uno.exe", u"C:\\S\\Dos.exe", u"C:\\S\\Tres.exe"})
+    EXPECT_NE(std::find(steps.events.begin(), steps.events.end(), String(u"Registrar ") + path),
+              steps.events.end());
+  for (const String& e : steps.events) EXPECT_NE(e, u"Permisos {2}");
+  ASSERT_EQ(errores.Count(), 1);
+  EXPECT_EQ(errores[0], u"C:\\S\\Uno.exe: No se esperó.");
+  EXPECT_TRUE(report.Stopped);
+  EXPECT_EQ(report.NotHandled, 2);
+  EXPECT_EQ(report.Items.back().Identity.AppId, u"{1}");
+  EXPECT_FALSE(report.Items.back().Identity.RunAsRead);
+}
+
+TEST(ProcesarServidores, AnEarlyEndKeepsWhatFailedBeforeIt) {
+  RecordingSteps steps;
+  steps.failRegisterOf = u"C:\\S\\Uno.exe";
+  steps.failVersionOf = u"C:\\S\\Dos.exe";
+  TStringList errores;
+  RunReport report;
+  EXPECT_THROW(
+      ProcesarServidores(steps, Paths({u"C:\\S\\Uno.exe", u"C:\\S\\Dos.exe"}), errores, report),
+      EOSError);
+  ASSERT_EQ(errores.Count(), 1);
+  EXPECT_EQ(report.Items.size(), 1u);
+  EXPECT_FALSE(report.Stopped);
+}
+
+namespace {
+
+TStringList Entries(int count) {
+  TStringList list;
+  for (int i = 1; i <= count; ++i) list.Add(u"C:\\S\\S" + IntToStr(i) + u".exe: motivo " + IntToStr(i));
+  return list;
+}
+
+std::vector<String> Lines(const String& text) {
+  std::vector<String> lines;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = text.find(u'\n', start);
+    lines.push_back(text.substr(start, end - start));
+    if (end == String::npos) return lines;
+    start = end + 1;
+  }
+}
+
+}  // namespace
+
+TEST(ErrorSummaryText, TheSentenceAloneWhenThereIsNothingToList) {
+  EXPECT_EQ(ErrorSummaryText(TStringList(), std::nullopt), kSummaryErrors);
+}
+
+TEST(ErrorSummaryText, OneLinePerFailureAfterAnEmptyLine) {
+  const std::vector<String> lines = Lines(ErrorSummaryText(Entries(2), std::nullopt));
+  EXPECT_EQ(lines, (std::vector<String>{kSummaryErrors, u"", u"C:\\S\\S1.exe: motivo 1",
+                                        u"C:\\S\\S2.exe: motivo 2"}));
+}
+
+TEST(ErrorSummaryText, AtMostTwentyLinesThenTheRestCounted) {
+  std::vector<String> lines = Lines(ErrorSummaryText(Entries(20), std::nullopt));
+  ASSERT_EQ(lines.size(), 22u);
+  EXPECT_EQ(lines.back(), u"C:\\S\\S20.exe: motivo 20");
+
+  lines = Lines(ErrorSummaryText(Entries(21), std::nullopt));
+  ASSERT_EQ(lines.size(), 23u);
+  EXPECT_EQ(lines[21], u"C:\\S\\S20.exe: motivo 20");
+  EXPECT_EQ(lines[22], u"... y 1 más.");
+
+  lines = Lines(ErrorSummaryText(Entries(57), 4));
+  ASSERT_EQ(lines.size(), 24u);
+  EXPECT_EQ(lines[22], u"... y 37 más.");
+  EXPECT_EQ(lines[23], u"Proceso detenido: 4 servidores sin procesar.");
+}
+
+TEST(ErrorSummaryText, AStopWithoutFailuresStillSaysWhatWasLeft) {
+  EXPECT_EQ(ErrorSummaryText(TStringList(), 1),
+            String(kSummaryErrors) + u"\n\nProceso detenido: 1 servidor sin procesar.");
+  EXPECT_EQ(StoppedLine(0), u"Proceso detenido: 0 servidores sin procesar.");
 }

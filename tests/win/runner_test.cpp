@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <atomic>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "platform/win32/AppIdRegistryWin32.h"
+#include "platform/win32/Errors.h"
 #include "platform/win32/ProcessStarterWin32.h"
 #include "platform/win32/Text.h"
 #include "platform/win32/Unique.h"
@@ -395,7 +397,7 @@ TEST_F(RunnerTest, CredentialsArriveAsTypedOneArgumentEach) {
   EXPECT_EQ(calls[0].cmdline.substr(calls[0].cmdline.size() - 13), u" admin s3cr3t");
 }
 
-TEST_F(RunnerTest, EmptyIdentifierStillRunsTheToolAndFails) {
+TEST_F(RunnerTest, EmptyIdentifierFailsBeforeTheToolStarts) {
   ProcessStarterWin32 starter(window_.get());
   CommandRunner runner(starter, pump_, registry_);
   IdentityChoice choice;
@@ -403,14 +405,9 @@ TEST_F(RunnerTest, EmptyIdentifierStillRunsTheToolAndFails) {
     runner.AsignarPermisosDcom(u"", choice);
     ADD_FAILURE() << "an empty identifier has no AppID key";
   } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(),
-              u"No se pudo asignar la identidad DCOM de {}: no existe la clave AppID.");
+    EXPECT_EQ(e.Message(), MissingAppIdReason(u"{}"));
   }
-  const std::vector<LoggedCall> calls = ReadLog(logPath_);
-  ASSERT_EQ(calls.size(), 1u);
-  // The two blanks give the tool one word less: it prints its usage.
-  EXPECT_EQ(calls[0].argv, (std::vector<String>{u"-runas", u"Interactive User"}));
-  EXPECT_NE(calls[0].cmdline.find(u" -runas  \"Interactive User\""), String::npos);
+  EXPECT_TRUE(ReadLog(logPath_).empty());
 }
 
 // --- The identity check on the real registry ------------------------------
@@ -424,10 +421,11 @@ TEST_F(RunnerTest, IdentityCheckFailsForMissingKeyAndForOtherValue) {
     runner.AsignarPermisosDcom(missing, choice);
     ADD_FAILURE() << "the tool never creates a key";
   } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(), u"No se pudo asignar la identidad DCOM de " + missing +
-                               u": no existe la clave AppID.");
+    EXPECT_EQ(e.Message(), u"No existe la clave AppID " + missing +
+                               u" (HKLM\\SOFTWARE\\Classes\\AppID); DComPerm no la crea.");
   }
   EXPECT_FALSE(registry_.ReadRunAs(missing).KeyExists);
+  EXPECT_TRUE(ReadLog(logPath_).empty()) << "DComPerm started for a key it cannot create";
 
   AppIdKey key;
   key.SetRunAs(u"Otro Usuario");
@@ -441,6 +439,37 @@ TEST_F(RunnerTest, IdentityCheckFailsForMissingKeyAndForOtherValue) {
                Exception);
   EXPECT_NO_THROW(
       CheckIdentity(registry_, key.Guid(), IdentityOption::EsteUsuario, u"Otro Usuario"));
+}
+
+TEST_F(RunnerTest, AClassNamingAnotherAppIdGetsItsIdentityThere) {
+  ProcessStarterWin32 starter(window_.get());
+  CommandRunner runner(starter, pump_, registry_);
+  AppIdKey own;  // named after the class: must stay untouched
+  AppIdKey other;
+  const String classKey = u"SOFTWARE\\Classes\\CLSID\\" + own.Guid();
+  {
+    UniqueKey key;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, W(classKey), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                nullptr, key.put(), nullptr),
+              ERROR_SUCCESS);
+    const String value = other.Guid();
+    ASSERT_EQ(::RegSetValueExW(key.get(), L"AppID", 0, REG_SZ,
+                               reinterpret_cast<const BYTE*>(value.c_str()),
+                               static_cast<DWORD>((value.size() + 1) * sizeof(char16_t))),
+              ERROR_SUCCESS);
+  }
+  EXPECT_EQ(registry_.ReadClassAppId(own.Guid()), std::optional<String>(other.Guid()));
+  EXPECT_EQ(registry_.ReadClassAppId(NewGuidText()), std::nullopt);
+  IdentityChoice choice;
+  IdentityRecord record;
+  EXPECT_NO_THROW(runner.AsignarPermisosDcom(own.Guid(), choice, nullptr, &record));
+  ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, W(classKey));
+  EXPECT_EQ(record.AppId, other.Guid());
+  EXPECT_EQ(registry_.ReadRunAs(other.Guid()).Text, u"Interactive User");
+  EXPECT_FALSE(registry_.ReadRunAs(own.Guid()).ValuePresent);
+  const std::vector<LoggedCall> calls = ReadLog(logPath_);
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].argv, (std::vector<String>{u"-runas", other.Guid(), u"Interactive User"}));
 }
 
 // --- The wait --------------------------------------------------------------
@@ -474,10 +503,16 @@ TEST_F(RunnerTest, UnresolvableNameIsFalseWithoutException) {
     EXPECT_FALSE(result);
     EXPECT_EQ(pump_.passes, 0);
     try {
-      runner.EjecutarYEsperarOFallar(u"VarnelNoExisteEsteProgramaXYZ", u"");
+      runner.EjecutarYEsperarOFallar(u"VarnelNoExisteEsteProgramaXYZ", u"", u"el programa");
       ADD_FAILURE() << "a refused start is a failure for this caller";
     } catch (const Exception& e) {
-      EXPECT_EQ(e.Message(), u"No se pudo ejecutar VarnelNoExisteEsteProgramaXYZ.");
+      // The shell's reason, in the system's words.
+      const String prefix = u"No se pudo iniciar el programa: ";
+      std::printf("refusal: %s\n", ToUtf8(e.Message()).c_str());
+      EXPECT_EQ(e.Message().substr(0, prefix.size()), prefix);
+      String text = SystemErrorText(ERROR_FILE_NOT_FOUND);
+      while (!text.empty() && (text.back() <= u' ' || text.back() == u'.')) text.pop_back();
+      EXPECT_NE(e.Message().find(text), String::npos) << ToUtf8(text);
     }
   }
   std::printf("shell error boxes seen: %zu\n", seen.size());
@@ -573,4 +608,47 @@ TEST_F(RunnerTest, WaitingUsesNoProcessorTime) {
   // A polling loop would make passes by the million; a sleeping one makes one
   // per arrival.
   EXPECT_LT(pump_.passes, 100);
+}
+
+TEST_F(RunnerTest, AStopEndsTheWaitAtOnceAndTheProgramRunsOn) {
+  ProcessStarterWin32 starter(window_.get());
+  CommandRunner runner(starter, pump_, registry_);
+  const String stopFile = dir_ + u"\\stop-hang";
+  SetEnv(u"VARNEL_WAITER_STOPFILE", stopFile);
+  // The stop is asked for by a message the wait dispatches, as a click on
+  // "Detener Proceso" would be.
+  struct PingStop final : IStopSignal {
+    explicit PingStop(const WindowRecord& r) : record(r) {}
+    bool StopRequested() const override { return record.pings.load() > 0; }
+    const WindowRecord& record;
+  } stop(record_);
+  const ULONGLONG start = ::GetTickCount64();
+  {
+    HWND target = window_.get();
+    Later ping(300ms, [target] { ::PostMessageW(target, kPing, 0, 0); });
+    try {
+      runner.EjecutarYEsperarOFallar(Waiter(u"waiter_hang.exe"), u"", u"el servidor", &stop);
+      ADD_FAILURE() << "a program not waited for fails its item";
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message().rfind(u"No se esperó a que el servidor terminara", 0), 0u);
+    }
+  }
+  EXPECT_LT(::GetTickCount64() - start, 5000u);
+  EXPECT_FALSE(pump_.Terminated());
+  // Not killed: it still runs until told to stop.
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  ASSERT_NE(snapshot, INVALID_HANDLE_VALUE);
+  const UniqueHandle owned(snapshot);
+  int running = 0;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Process32FirstW(snapshot, &entry); more;
+       more = ::Process32NextW(snapshot, &entry))
+    if (::lstrcmpiW(entry.szExeFile, L"waiter_hang.exe") == 0) ++running;
+  EXPECT_GE(running, 1);
+  FILE* file = ::_wfopen(W(stopFile), L"wb");
+  ASSERT_NE(file, nullptr);
+  std::fclose(file);
+  std::this_thread::sleep_for(500ms);
+  ::DeleteFileW(W(stopFile));
 }

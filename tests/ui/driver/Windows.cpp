@@ -89,13 +89,15 @@ String ReadText(HWND window, Milliseconds timeout) {
   DWORD_PTR length = 0;
   if (::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
                             static_cast<UINT>(timeout.count()), &length)) {
-    std::wstring buffer(length + 1, L'\0');
+    // Room to spare: the text may change (a label of a running program)
+    // between the two messages, and a longer one must not come back cut.
+    std::wstring buffer(length + 1 + 1024, L'\0');
     DWORD_PTR copied = 0;
     if (::SendMessageTimeoutW(window, WM_GETTEXT, buffer.size(),
                               reinterpret_cast<LPARAM>(buffer.data()),
                               SMTO_ABORTIFHUNG | SMTO_BLOCK, static_cast<UINT>(timeout.count()),
                               &copied))
-      return FromW(buffer.data(), std::min<std::size_t>(copied, length));
+      return FromW(buffer.data(), std::min<std::size_t>(copied, buffer.size() - 1));
   }
   wchar_t caption[1024];
   const int n = ::GetWindowTextW(window, caption, 1024);

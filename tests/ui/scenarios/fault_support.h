@@ -31,6 +31,26 @@ inline const String kSummaryErrors = u"Se presentaron errores durante el proceso
 
 inline std::string U8(const String& text) { return ToUtf8(text); }
 
+// The first line of a box's text: the summary's sentence.
+inline String FirstLine(const String& text) {
+  const std::size_t end = text.find(u'\n');
+  return end == String::npos ? text : text.substr(0, end);
+}
+
+// What the error summary lists below its sentence and the empty line.
+inline std::vector<String> SummaryList(const String& text) {
+  std::vector<String> lines;
+  std::size_t start = text.find(u"\n\n");
+  if (start == String::npos) return lines;
+  start += 2;
+  for (;;) {
+    const std::size_t end = text.find(u'\n', start);
+    lines.push_back(text.substr(start, end == String::npos ? String::npos : end - start));
+    if (end == String::npos) return lines;
+    start = end + 1;
+  }
+}
+
 // HKLM\SOFTWARE\Classes\<sub>.
 inline String ClassesKey(const String& sub) { return u"SOFTWARE\\Classes\\" + sub; }
 

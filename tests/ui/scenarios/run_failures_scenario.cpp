@@ -1,6 +1,8 @@
 // Runs with failing items: a server without version information ends the
 // run; a server that registers nothing, one without an AppID key, and a
-// missing DComPerm each fail their own item while the others go through.
+// missing DComPerm each fail their own item while the others go through, and
+// the summary names each with its reason. A server whose class names another
+// AppID gets its identity there.
 
 #include "tests/ui/scenarios/run_support.h"
 
@@ -29,6 +31,8 @@ TEST(RunFailures, ServerWithoutVersionInformationEndsTheRun) {
   varnel.Pick(root.Path());
   varnel.PressAccept();
   const MessageBoxInfo summary = varnel.ExpectSummary(kSummaryErrors, IconKind::Error);
+  // Nothing failed before the run ended: the sentence alone.
+  EXPECT_EQ(U8(summary.Text), U8(kSummaryErrors));
   varnel.Ok(summary);
   const MessageBoxInfo failure = varnel.WaitBox();
   std::printf("failure box: \"%s\"\n", U8(failure.Text).c_str());
@@ -52,12 +56,19 @@ TEST(RunFailures, ServerWithoutVersionInformationEndsTheRun) {
   varnel.CloseAndWait();
 }
 
-TEST(RunFailures, FailingServersFailTheirOwnItemsOnly) {
-  const ServerKeys keys({u"UxRfOk1", u"UxRfFalla", u"UxRfSinApp", u"UxRfOk2"});
+TEST(RunFailures, FailingServersFailTheirOwnItemsOnlyAndTheSummaryNamesThem) {
+  const ServerKeys keys({u"UxRfOk1", u"UxRfFalla", u"UxRfSinApp", u"UxRfOtro", u"UxRfOk2"});
+  // The AppID the "other AppID" server names for its class.
+  const String otherAppId = ExpectedClsid(u"UxRfOtro#AppID");
+  struct OtherAppIdKey {
+    String key;
+    ~OtherAppIdKey() { DeleteRegistryTree(HKEY_LOCAL_MACHINE, key); }
+  } otherKey{kClasses + u"AppID\\" + otherAppId};
   const TempFolder root(u"UxRunFail");
   CopyFileTo(ServerFixture(u"server"), root.File(u"UxRfOk1.exe"));
   CopyFileTo(ServerFixture(u"server_fail"), root.File(u"UxRfFalla.exe"));
   CopyFileTo(ServerFixture(u"server_noappid"), root.File(u"UxRfSinApp.exe"));
+  CopyFileTo(ServerFixture(u"server_otherappid"), root.File(u"UxRfOtro.exe"));
   CopyFileTo(ServerFixture(u"server"), root.File(u"UxRfOk2.exe"));
   const std::vector<String> order = SearchOrder(root.Path());
 
@@ -65,19 +76,41 @@ TEST(RunFailures, FailingServersFailTheirOwnItemsOnly) {
   varnel.Select(u"Usuario interactivo");
   varnel.Pick(root.Path());
   varnel.PressAccept();
-  varnel.Ok(varnel.ExpectSummary(kSummaryErrors, IconKind::Error, Milliseconds(30000)));
+  const MessageBoxInfo summary =
+      varnel.ExpectSummary(kSummaryErrors, IconKind::Error, Milliseconds(30000));
+  std::printf("summary:\n%s\n", U8(summary.Text).c_str());
+  // One line per failed item, in the run's order, each with its reason.
+  std::vector<String> expectedList;
+  for (const String& path : order) {
+    const String base = FileBaseName(path);
+    if (base == u"UxRfFalla")
+      expectedList.push_back(path + u": Después de /REGSERVER no hay ninguna clase registrada "
+                                    u"con el ProgID UxRfFalla.UxRfFallaDMR.");
+    if (base == u"UxRfSinApp")
+      expectedList.push_back(path + u": No existe la clave AppID " + ExpectedClsid(base) +
+                             u" (HKLM\\SOFTWARE\\Classes\\AppID); DComPerm no la crea.");
+  }
+  EXPECT_EQ(Joined(SummaryList(summary.Text)), Joined(expectedList));
+  varnel.Ok(summary);
   varnel.ExpectNoBox();
 
-  // DComPerm ran for every registered server, in order; not for the one
-  // that registered nothing.
+  // DComPerm ran for every server with an AppID key, in order: not for the
+  // one that registered nothing, nor for the one without its key (the tool
+  // never creates it). The server whose class names another AppID got its
+  // identity there.
   std::vector<std::vector<String>> expected;
-  for (const String& path : order)
-    if (FileBaseName(path) != u"UxRfFalla")
-      expected.push_back(RunAsArgs(ExpectedClsid(FileBaseName(path)), u"Interactive User"));
+  for (const String& path : order) {
+    const String base = FileBaseName(path);
+    if (base == u"UxRfOtro") expected.push_back(RunAsArgs(otherAppId, u"Interactive User"));
+    else if (base != u"UxRfFalla" && base != u"UxRfSinApp")
+      expected.push_back(RunAsArgs(ExpectedClsid(base), u"Interactive User"));
+  }
   EXPECT_EQ(Printable(varnel.DComPermCalls().Argv), Printable(expected));
   EXPECT_FALSE(ProgIdRegistered(u"UxRfFalla"));
   ExpectRegistered(u"UxRfSinApp", root.File(u"UxRfSinApp.exe"));
   EXPECT_FALSE(AppIdExists(ExpectedClsid(u"UxRfSinApp")));
+  ExpectRegistered(u"UxRfOtro", root.File(u"UxRfOtro.exe"));
+  EXPECT_EQ(U8(RunAsOf(otherAppId).value_or(u"(none)")), "Interactive User");
   for (const String base : {u"UxRfOk1", u"UxRfOk2"}) {
     ExpectRegistered(base, root.File(base + u".exe"));
     EXPECT_EQ(U8(RunAsOf(ExpectedClsid(base)).value_or(u"(none)")), "Interactive User");
@@ -104,7 +137,7 @@ TEST(RunFailures, MissingDComPermFailsEachServerAndTheShellSaysSo) {
       [&] {
         const std::optional<MessageBoxInfo> box = FindMessageBox(varnel.Pid());
         if (!box) return false;
-        if (box->Text == kSummaryErrors || box->Text == kSummaryOk) {
+        if (FirstLine(box->Text) == kSummaryErrors || box->Text == kSummaryOk) {
           summary = box;
           return true;
         }
@@ -119,6 +152,15 @@ TEST(RunFailures, MissingDComPermFailsEachServerAndTheShellSaysSo) {
   std::printf("shell boxes: %d\n", shellBoxes);
   EXPECT_LE(shellBoxes, 2);
   varnel.ExpectBox(*summary, kSummaryErrors, IconKind::Error);
+  // Each server's line gives the shell's reason.
+  const std::vector<String> list = SummaryList(summary->Text);
+  ASSERT_EQ(list.size(), 2u) << U8(summary->Text);
+  for (const String& line : list) {
+    EXPECT_NE(line.find(u".exe: No se pudo iniciar DComPerm: " +
+                        SystemText(ERROR_FILE_NOT_FOUND)),
+              String::npos)
+        << U8(line);
+  }
   varnel.Ok(*summary);
   varnel.ExpectNoBox();
   for (const String base : {u"UxRmA", u"UxRmB"}) {

@@ -96,7 +96,7 @@ TEST(RunProgram, NameWithoutDotGivesAnUnregisteredIdentifier) {
         }
         const std::optional<MessageBoxInfo> box = FindMessageBox(varnel.Pid());
         if (!box) return false;
-        if (box->Text == kSummaryErrors || box->Text == kSummaryOk) {
+        if (FirstLine(box->Text) == kSummaryErrors || box->Text == kSummaryOk) {
           summary = box;
           return true;
         }

@@ -1,6 +1,7 @@
 // Runs that take long enough to be watched: the progress window's texts in
-// both passes, "Detener Proceso" during the first pass, and a second press
-// of "&Aceptar" while a run is active. The slow servers are waiter copies
+// both passes, "Detener Proceso" during the first pass (slow stand-ins and
+// real servers that take their time), and a second press of "&Aceptar"
+// while a run is active. The slow servers are waiter copies
 // that carry a server's version block and run until their stop file exists;
 // the scenario writes the keys they stand for.
 
@@ -94,7 +95,7 @@ TEST(RunSlow, ProgressWindowShowsEachPassItemAndCounter) {
   varnel.CloseAndWait();
 }
 
-TEST(RunSlow, StopDuringFirstPassStillHandlesEveryEntry) {
+TEST(RunSlow, StopDuringFirstPassEndsTheWaitAndStartsNothingMore) {
   const ServerKeys keys({u"UxRdA", u"UxRdL1", u"UxRdL2"});
   const Folder folder(u"UxRunStop", {u"UxRdA"}, {u"UxRdL1", u"UxRdL2"});
   const VarnelSession varnel(u"UxRunStop", kHanging);
@@ -104,23 +105,80 @@ TEST(RunSlow, StopDuringFirstPassStillHandlesEveryEntry) {
 
   const String first = folder.IndexOf(u"UxRdL1") < folder.IndexOf(u"UxRdL2") ? u"UxRdL1" : u"UxRdL2";
   const String second = first == u"UxRdL1" ? u"UxRdL2" : u"UxRdL1";
+  const String firstPath = folder.root.File(first + u".exe");
   varnel.WaitForItem(Label(first));
+  WaitUntil([&] { return ProcessesUnder(folder.root.Path()).size() == 1; }, kWait,
+            u"the first slow server running");
   const HWND progress = varnel.ProgressWindow();
   Click(GetChild(progress, {u"Detener Proceso", {}, {}, false}));
-  WaitUntil([&] { return ReadProgress(progress).Message == u"DETENIENDO EL PROCESO..."; }, kWait,
-            u"the stop to be acknowledged");
-  Release(folder.root.File(first + u".exe"));
-  // The pass goes on to the next slow server all the same.
-  varnel.WaitForItem(Label(second));
-  Release(folder.root.File(second + u".exe"));
 
-  varnel.Ok(varnel.ExpectSummary(kSummaryOk, IconKind::Information, Milliseconds(30000)));
-  EXPECT_EQ(Printable(varnel.DComPermCalls().Argv), Printable(folder.Interactive()));
-  ExpectRegistered(u"UxRdA", folder.root.File(u"UxRdA.exe"));
+  // The wait ends at once: the summary comes while the slow server still
+  // runs, and nothing after it was started.
+  const MessageBoxInfo box = varnel.WaitBox(Milliseconds(15000));
+  varnel.ExpectBox(box, kSummaryErrors, IconKind::Error);
+  EXPECT_EQ(varnel.ProgressWindow(), nullptr);
+  const std::vector<DWORD> running = ProcessesUnder(folder.root.Path());
+  ASSERT_EQ(running.size(), 1u) << "the slow server was killed, or another one started";
+  EXPECT_EQ(U8(Upper(ImagePath(running.front()))), U8(Upper(firstPath)));
+  std::printf("summary after the stop:\n%s\n", U8(box.Text).c_str());
+  std::vector<String> expected = {
+      firstPath + u": No se esperó a que el servidor terminara: el proceso se detuvo y el "
+                  u"programa quedó en ejecución.",
+      u"Proceso detenido: 3 servidores sin procesar."};
+  EXPECT_EQ(Joined(SummaryList(box.Text)), Joined(expected));
+  varnel.Ok(box);
+
+  // Phase 2 never began; the servers after the stop were never started.
+  EXPECT_TRUE(varnel.DComPermCalls().Argv.empty());
   for (const String& path : folder.order)
-    EXPECT_EQ(U8(RunAsOf(ExpectedClsid(FileBaseName(path))).value_or(u"(none)")),
-              "Interactive User");
-  varnel.ExpectNothingLeft(folder.root.Path());
+    EXPECT_FALSE(RunAsOf(ExpectedClsid(FileBaseName(path))).has_value()) << U8(path);
+  if (folder.IndexOf(u"UxRdA") > folder.IndexOf(first)) {
+    EXPECT_FALSE(ProgIdRegistered(u"UxRdA"));
+  }
+  Release(firstPath);
+  Release(folder.root.File(second + u".exe"));
+  EXPECT_TRUE(TryWaitUntil([&] { return ProcessesUnder(folder.root.Path()).empty(); }, kWait))
+      << "the released slow server did not end";
+  varnel.ExpectNothingLeft();
+  varnel.WaitIdle();
+  varnel.CloseAndWait();
+}
+
+// Real servers that take their time to register: a stop while one of them
+// registers leaves it to finish on its own, and the rest are never started.
+TEST(RunSlow, StopWhileARealServerRegistersLeavesTheRestUntouched) {
+  const std::vector<String> all = {u"UxRgA", u"UxRgB", u"UxRgC", u"UxRgD"};
+  const ServerKeys keys(all);
+  const Folder folder(u"UxRunStopReal", all, {});
+  const VarnelSession varnel(u"UxRunStopReal",
+                             {true, {{u"VARNEL_SERVER_REGISTER_MS", u"2500"}}});
+  varnel.Select(u"Usuario interactivo");
+  varnel.Pick(folder.root.Path());
+  varnel.PressAccept();
+
+  const String second = FileBaseName(folder.order[1]);
+  varnel.WaitForItem(Label(second));
+  WaitUntil([&] { return ProcessesUnder(folder.root.Path()).size() == 1; }, kWait,
+            u"the second server registering");
+  Click(GetChild(varnel.ProgressWindow(), {u"Detener Proceso", {}, {}, false}));
+  const MessageBoxInfo box = varnel.WaitBox(Milliseconds(15000));
+  varnel.ExpectBox(box, kSummaryErrors, IconKind::Error);
+  const std::vector<String> list = SummaryList(box.Text);
+  ASSERT_EQ(list.size(), 2u) << U8(box.Text);
+  EXPECT_EQ(U8(list[0].substr(0, folder.order[1].size() + 2)), U8(folder.order[1] + u": "));
+  EXPECT_NE(list[0].find(u"No se esperó"), String::npos);
+  EXPECT_EQ(U8(list[1]), "Proceso detenido: 4 servidores sin procesar.");
+  varnel.Ok(box);
+
+  // The interrupted server finishes its own registration; the first one
+  // registered before the stop; the last two never ran.
+  EXPECT_TRUE(TryWaitUntil([&] { return ProgIdRegistered(second); }, kWait));
+  ExpectRegistered(FileBaseName(folder.order[0]), folder.order[0]);
+  for (std::size_t i = 2; i < folder.order.size(); ++i)
+    EXPECT_FALSE(ProgIdRegistered(FileBaseName(folder.order[i]))) << U8(folder.order[i]);
+  EXPECT_TRUE(varnel.DComPermCalls().Argv.empty());
+  EXPECT_TRUE(TryWaitUntil([&] { return ProcessesUnder(folder.root.Path()).empty(); }, kWait));
+  varnel.ExpectNothingLeft();
   varnel.WaitIdle();
   varnel.CloseAndWait();
 }

@@ -37,6 +37,28 @@ inline const String kDescription = u"Servidor DCOM de prueba";
 
 inline std::string U8(const String& text) { return ToUtf8(text); }
 
+// A box's text line by line.
+inline std::vector<String> TextLines(const String& text) {
+  std::vector<String> lines;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = text.find(u'\n', start);
+    String line = text.substr(start, end == String::npos ? String::npos : end - start);
+    if (!line.empty() && line.back() == u'\r') line.pop_back();
+    lines.push_back(std::move(line));
+    if (end == String::npos) return lines;
+    start = end + 1;
+  }
+}
+inline String FirstLine(const String& text) { return TextLines(text).front(); }
+
+// What the error summary lists below its sentence and the empty line.
+inline std::vector<String> SummaryList(const String& text) {
+  std::vector<String> lines = TextLines(text);
+  if (lines.size() < 3) return {};
+  return std::vector<String>(lines.begin() + 2, lines.end());
+}
+
 inline String Upper(String text) {
   std::wstring wide(text.begin(), text.end());
   if (!wide.empty()) ::CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
@@ -474,8 +496,18 @@ class VarnelSession {
   }
   // Waits for the box, checks it reads `text` with `icon` and the
   // application's title, and that the progress window is gone by then.
+  // The error summary is checked by its sentence, and that an empty line
+  // parts it from its list; the list is the caller's to check (SummaryList).
   void ExpectBox(const MessageBoxInfo& box, const String& text, IconKind icon) const {
-    EXPECT_EQ(U8(box.Text), U8(text));
+    if (text == kSummaryErrors) {
+      const std::vector<String> lines = TextLines(box.Text);
+      EXPECT_EQ(U8(lines.front()), U8(text));
+      if (lines.size() > 1) {
+        EXPECT_TRUE(lines.size() >= 3 && lines[1].empty()) << U8(box.Text);
+      }
+    } else {
+      EXPECT_EQ(U8(box.Text), U8(text));
+    }
     EXPECT_EQ(U8(box.Caption), U8(kTitle));
     // The icon is told by its pixels: a box just shown may not be painted yet.
     IconKind shown = box.Icon;

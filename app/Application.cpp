@@ -79,19 +79,13 @@ void Application::HandleException() noexcept {
 
 bool PresentException(IMessageBox& box, const String& caption) noexcept {
   try {
-    String message;
     try {
       throw;
     } catch (const EAbort&) {
       return true;  // the silent abort shows nothing
-    } catch (const Exception& e) {
-      message = e.Message();
-    } catch (const std::exception& e) {
-      message = FromUtf8(e.what());
     } catch (...) {
-      message = u"Unknown error";
     }
-    message = PresentableMessage(message);
+    const String message = PresentableMessage(CurrentExceptionMessage());
     // Zero is the documented failure; a dialog that could not be made gives -1.
     if (box.Show(message, caption, MB_OK | MB_ICONERROR) > 0) return true;
     // No box could be made: without a window system standard error is the

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "app/Application.h"
+#include "app/Unattended.h"
 #include "platform/win32/AppIdRegistryWin32.h"
 #include "platform/win32/ClassRegistryWin32.h"
 #include "platform/win32/ClockWin32.h"
@@ -46,8 +47,13 @@ int RunSetupWindow() {
 
 }  // namespace
 
+// The same program in two files: Varnel.exe (a window program) and
+// Varnel.com (a console program, which a prompt waits for and whose Ctrl+C
+// it receives). Either one runs unattended when it is given arguments.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   try {
+    const std::vector<String> arguments = app::CommandLineArguments();
+    if (!arguments.empty()) return app::RunUnattended(arguments);
     return RunSetupWindow();
   } catch (...) {
     // The application object itself could not be made (its hidden window

@@ -11,6 +11,18 @@ String OSErrorMessage(std::uint32_t code, StringView systemText) {
          TrimRightControlAndPeriods(systemText, true);
 }
 
+String CurrentExceptionMessage() {
+  try {
+    throw;
+  } catch (const Exception& e) {
+    return e.Message();
+  } catch (const std::exception& e) {
+    return FromUtf8(e.what());
+  } catch (...) {
+    return u"Unknown error";
+  }
+}
+
 String PresentableMessage(StringView message) {
   String text(message);
   if (!text.empty() && text.back() > u'.') text += u'.';

@@ -56,6 +56,10 @@ class EConvertError : public Exception {
 // for code 0.
 String OSErrorMessage(std::uint32_t code, StringView systemText);
 
+// The message of the exception in flight (call it inside a catch block):
+// Message() of ours, what() of the standard ones, "Unknown error" else.
+String CurrentExceptionMessage();
+
 // Appends "." to a message whose last UTF-16 unit lies above "." (0x2E), as
 // the error presentation shows it.
 String PresentableMessage(StringView message);

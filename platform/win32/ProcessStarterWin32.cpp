@@ -49,7 +49,7 @@ std::unique_ptr<IStartedProcess> ProcessStarterWin32::Start(const String& progra
                                                             String& refusal) {
   SHELLEXECUTEINFOW request{};
   request.cbSize = sizeof(request);
-  request.fMask = SEE_MASK_NOCLOSEPROCESS;
+  request.fMask = SEE_MASK_NOCLOSEPROCESS | (silent_ ? SEE_MASK_FLAG_NO_UI : 0);
   request.hwnd = owner_;
   request.lpVerb = nullptr;
   request.lpFile = W(program);

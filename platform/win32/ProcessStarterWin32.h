@@ -12,12 +12,15 @@ namespace varnel::win32 {
 class ProcessStarterWin32 final : public IProcessStarter {
  public:
   // `owner`: the application's hidden top-level window (may be null).
-  explicit ProcessStarterWin32(HWND owner) noexcept : owner_(owner) {}
+  // `silent`: the shell shows no box of its own, for a run nobody watches.
+  explicit ProcessStarterWin32(HWND owner, bool silent = false) noexcept
+      : owner_(owner), silent_(silent) {}
   std::unique_ptr<IStartedProcess> Start(const String& program, const String& parameters,
                                          String& refusal) override;
 
  private:
   HWND owner_;
+  bool silent_;
 };
 
 }  // namespace varnel::win32

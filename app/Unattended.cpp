@@ -1,0 +1,172 @@
+#include "app/Unattended.h"
+
+#include <shellapi.h>
+#include <windows.h>
+
+#include <atomic>
+
+#include "app/Application.h"
+#include "platform/win32/AppIdRegistryWin32.h"
+#include "platform/win32/ClassRegistryWin32.h"
+#include "platform/win32/ClockWin32.h"
+#include "platform/win32/Errors.h"
+#include "platform/win32/FolderEnumeratorWin32.h"
+#include "platform/win32/ProcessStarterWin32.h"
+#include "platform/win32/StandardStream.h"
+#include "platform/win32/Text.h"
+#include "platform/win32/Unique.h"
+#include "platform/win32/VersionSourceWin32.h"
+#include "setup/UnattendedRun.h"
+
+namespace varnel::app {
+
+namespace {
+
+void WriteLines(DWORD which, const String& text) {
+  for (std::size_t start = 0;;) {
+    const std::size_t end = text.find(u'\n', start);
+    win32::WriteStandardLine(which, text.substr(start, end - start));
+    if (end == String::npos) return;
+    start = end + 1;
+  }
+}
+
+// Ctrl+C and Ctrl+Break: the console's "Detener Proceso". The handler runs
+// on a thread of the system's; it raises the flag and wakes the main thread,
+// whose wait for a started program then sees the stop at once.
+class ConsoleStop final : public IStopSignal {
+ public:
+  ConsoleStop() : thread_(::GetCurrentThreadId()) {
+    active_.store(this);
+    ::SetConsoleCtrlHandler(&ConsoleStop::Handler, TRUE);
+  }
+  ConsoleStop(const ConsoleStop&) = delete;
+  ConsoleStop& operator=(const ConsoleStop&) = delete;
+  ~ConsoleStop() override {
+    ::SetConsoleCtrlHandler(&ConsoleStop::Handler, FALSE);
+    active_.store(nullptr);
+  }
+  bool StopRequested() const override { return requested_.load(); }
+
+ private:
+  static BOOL WINAPI Handler(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+    if (ConsoleStop* stop = active_.load()) {
+      stop->requested_.store(true);
+      ::PostThreadMessageW(stop->thread_, WM_NULL, 0, 0);
+    }
+    return TRUE;
+  }
+
+  // The system's handler takes no context: this is the one place that
+  // tells it which run to stop, for as long as the run lasts.
+  static inline std::atomic<ConsoleStop*> active_{nullptr};
+  const DWORD thread_;
+  std::atomic<bool> requested_{false};
+};
+
+// The pump of a thread without windows: what arrives (the stop's wake-up,
+// messages of COM) is taken off the queue; nothing ever asks it to quit.
+class ThreadPump final : public IMessagePump {
+ public:
+  void ProcessMessages() override {
+    MSG msg{};
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+  }
+  bool Terminated() const override { return false; }
+};
+
+String EnvironmentVariable(const String& name) {
+  if (name.empty()) return {};
+  std::vector<wchar_t> buffer(256);
+  for (;;) {
+    ::SetLastError(ERROR_SUCCESS);
+    const DWORD length = ::GetEnvironmentVariableW(win32::W(name), buffer.data(),
+                                                   static_cast<DWORD>(buffer.size()));
+    if (length == 0) return {};  // not set, or empty
+    if (length < buffer.size()) return win32::FromW(buffer.data(), length);
+    buffer.resize(length);
+  }
+}
+
+int Run(const std::vector<String>& arguments) {
+  setup::UnattendedOptions options;
+  try {
+    options = setup::ParseUnattendedOptions(arguments);
+  } catch (const setup::EUsageError& e) {
+    WriteLines(STD_ERROR_HANDLE, e.Message());
+    WriteLines(STD_ERROR_HANDLE, setup::UnattendedUsage());
+    return setup::kExitRefused;
+  }
+  if (options.Help) {
+    WriteLines(STD_OUTPUT_HANDLE, setup::UnattendedUsage());
+    return setup::kExitSuccess;
+  }
+
+  // The report is created (or emptied) before anything runs, so a file that
+  // cannot be written refuses the job instead of losing its result.
+  win32::Unique<HANDLE, win32::CloseHandleNoThrow, -1> report;
+  if (!options.LogPath.empty()) {
+    report.reset(::CreateFileW(win32::W(options.LogPath), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!report) {
+      WriteLines(STD_ERROR_HANDLE, u"No se pudo crear el informe " + options.LogPath + u": " +
+                                       win32::SystemErrorText(::GetLastError()));
+      return setup::kExitRefused;
+    }
+  }
+
+  OleSession ole;
+  win32::VersionSourceWin32 versions;
+  win32::ProcessStarterWin32 processes(nullptr, /*silent=*/true);
+  ThreadPump pump;
+  win32::AppIdRegistryWin32 appIds;
+  win32::FolderEnumeratorWin32 folders;
+  win32::ClassRegistryWin32 classes;
+  win32::TLocalClock clock;
+  setup::UnattendedServices services{versions, processes, pump, appIds, folders, classes, clock};
+
+  setup::UnattendedOutput output;
+  output.Line = [](const String& line) { WriteLines(STD_OUTPUT_HANDLE, line); };
+  output.ErrorLine = [](const String& line) { WriteLines(STD_ERROR_HANDLE, line); };
+  if (report) {
+    output.Report = [&report](const std::string& line) {
+      const std::string bytes = line + "\n";
+      DWORD written = 0;
+      if (!::WriteFile(report.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                       nullptr))
+        win32::RaiseLastOSError();
+    };
+  }
+  ConsoleStop stop;
+  return setup::RunUnattended(options, EnvironmentVariable(options.PasswordVariable), services,
+                              stop, output);
+}
+
+}  // namespace
+
+std::vector<String> CommandLineArguments() {
+  int count = 0;
+  LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  if (!argv) win32::RaiseLastOSError();
+  std::vector<String> arguments;
+  for (int i = 1; i < count; ++i) arguments.push_back(win32::FromW(argv[i]));
+  ::LocalFree(argv);
+  return arguments;
+}
+
+int RunUnattended(const std::vector<String>& arguments) noexcept {
+  try {
+    return Run(arguments);
+  } catch (...) {
+    // Nothing of the run is left to report it: say why on standard error.
+    win32::WriteStandardLine(STD_ERROR_HANDLE,
+                             u"Varnel.exe: " + PresentableMessage(CurrentExceptionMessage()));
+    return setup::kExitErrors;
+  }
+}
+
+}  // namespace varnel::app

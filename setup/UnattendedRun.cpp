@@ -1,0 +1,269 @@
+#include "setup/UnattendedRun.h"
+
+#include <cmath>
+#include <exception>
+#include <memory>
+
+#include "components/Component.h"
+#include "components/USDCOMConnection.h"
+#include "runtime/Exceptions.h"
+#include "setup/CommandRunner.h"
+#include "setup/FileSearch.h"
+#include "setup/JsonReport.h"
+#include "setup/RegistrationRun.h"
+#include "setup/RunSummary.h"
+#include "setup/ServerNames.h"
+
+namespace varnel::setup {
+
+namespace {
+
+// Where the run is, so an early end can name the server it ended at.
+struct Position {
+  ReportPhase Phase = ReportPhase::Register;
+  std::int32_t Done = 0;  // items of the current phase with a result
+};
+
+// Writes each result as one line for a person and one for the report.
+class Reporter {
+ public:
+  explicit Reporter(UnattendedOutput& output) : output_(output) {}
+
+  void Item(const ReportItem& item) {
+    static constexpr const char16_t* kPhaseWord[] = {u"Registro ", u"Identidad", u"Consulta "};
+    String line = String(kPhaseWord[static_cast<int>(item.Phase)]) + u" " + item.Path + u": ";
+    line += item.Ok ? u"correcto" : u"ERROR: " + item.Error;
+    if (item.Phase != ReportPhase::Register) {
+      line += u"; " + item.ProgId + u" " + (item.Clsid.empty() ? u"(sin CLSID)" : item.Clsid) +
+              u", RunAs " + (item.RunAs ? u"\"" + *item.RunAs + u"\"" : u"(ninguno)");
+    }
+    output_.Line(line);
+    if (output_.Report) output_.Report(ReportItemLine(item));
+  }
+
+  void Summary(bool success, std::size_t servers, std::size_t failed, double seconds) {
+    if (output_.Report)
+      output_.Report(ReportSummaryLine(success, servers, failed, std::round(seconds * 1000) / 1000));
+  }
+
+ private:
+  UnattendedOutput& output_;
+};
+
+// The command line's identity, read as the window's options are read.
+class OptionsIdentity final : public IIdentitySource {
+ public:
+  OptionsIdentity(const UnattendedOptions& options, const String& password)
+      : options_(options), password_(password) {}
+  bool InteractivoSelected() const override { return Is(IdentityOption::UsuarioInteractivo); }
+  bool InicialSelected() const override { return Is(IdentityOption::UsuarioInicial); }
+  bool EsteUsuarioSelected() const override { return Is(IdentityOption::EsteUsuario); }
+  String Usuario() const override { return options_.Usuario; }
+  String Contrasena() const override { return password_; }
+
+ private:
+  bool Is(IdentityOption option) const { return options_.Identity == option; }
+  const UnattendedOptions& options_;
+  const String& password_;
+};
+
+// The progress as lines: the phase texts, and each item's result.
+class LineProgress final : public IRunProgress {
+ public:
+  LineProgress(UnattendedOutput& output, Reporter& reporter, const IStopSignal& stop,
+               IAppIdRegistry& appIds, Position& position)
+      : output_(output), reporter_(reporter), stop_(stop), appIds_(appIds), position_(position) {}
+
+  void Inicializar(std::int32_t, bool) override {
+    if (started_) position_.Phase = ReportPhase::Identity;
+    started_ = true;
+    position_.Done = 0;
+  }
+  void MensajeDelProceso(const String& value) override { output_.Line(value); }
+  void NombreItemActual(const String&) override {}
+  void ItemActualTerminado() override {}
+  void Finalizar() override {}
+  bool ContinuarProceso() const override { return !stop_.StopRequested(); }
+
+  void ResultadoDelItem(const ItemResult& result) override {
+    ReportItem item;
+    item.Path = result.Path;
+    item.Phase = result.Phase == RunPhase::Registro ? ReportPhase::Register : ReportPhase::Identity;
+    item.Ok = result.Ok;
+    item.Error = result.Reason;
+    item.ProgId = result.ProgId;
+    item.Clsid = result.Clsid;
+    if (item.Phase == ReportPhase::Identity) {
+      // What the registry holds afterwards, also when the step ended before
+      // reading it back (a stop, a refused start).
+      RunAsValue runAs = result.Identity.RunAs;
+      if (!result.Identity.RunAsRead && !result.Identity.AppId.empty())
+        runAs = appIds_.ReadRunAs(result.Identity.AppId);
+      if (runAs.ValuePresent) item.RunAs = runAs.Text;
+    }
+    reporter_.Item(item);
+    ++position_.Done;
+  }
+
+ private:
+  UnattendedOutput& output_;
+  Reporter& reporter_;
+  const IStopSignal& stop_;
+  IAppIdRegistry& appIds_;
+  Position& position_;
+  bool started_ = false;
+};
+
+// One server's steps over the real services, without any window.
+class UnattendedSteps final : public IRunSteps {
+ public:
+  UnattendedSteps(UnattendedServices& services, const IIdentitySource& identity,
+                  UnattendedOutput& output, Reporter& reporter, const IStopSignal& stop,
+                  Position& position)
+      : services_(services),
+        identity_(identity),
+        output_(output),
+        reporter_(reporter),
+        stop_(stop),
+        position_(position),
+        runner_(services.Processes, services.Pump, services.AppIds),
+        dcom_(new SDCOMConnection(&components_, services.Classes)) {}
+
+  std::unique_ptr<IRunProgress> CrearVentanaDeProgreso() override {
+    return std::make_unique<LineProgress>(output_, reporter_, stop_, services_.AppIds, position_);
+  }
+  void LeerVersion(const String& path, TEXEVersionData& data) override {
+    GetEXEVersionData(services_.Versions, path, data);
+  }
+  void Registrar(const String& path, const IStopSignal& stop) override {
+    runner_.EjecutarYEsperarOFallar(path, kRegServerParameters, u"el servidor", &stop);
+  }
+  void SetServerName(const String& progId) override { dcom_->SetServerName(progId); }
+  String ServerGUID() override { return dcom_->ServerGUID(); }
+  void AsignarPermisosDcom(const String& guid, const IStopSignal& stop,
+                           IdentityRecord& record) override {
+    runner_.AsignarPermisosDcom(guid, identity_, &stop, &record);
+  }
+
+ private:
+  UnattendedServices& services_;
+  const IIdentitySource& identity_;
+  UnattendedOutput& output_;
+  Reporter& reporter_;
+  const IStopSignal& stop_;
+  Position& position_;
+  CommandRunner runner_;
+  TComponent components_;  // owns the connection component
+  SDCOMConnection* dcom_;
+};
+
+// /whatif: what each server has now, starting nothing and changing nothing.
+void Inspect(const TStringList& archivos, UnattendedServices& services, Reporter& reporter) {
+  TComponent components;
+  SDCOMConnection* dcom = new SDCOMConnection(&components, services.Classes);
+  for (const String& path : archivos) {
+    ReportItem item;
+    item.Path = path;
+    item.Phase = ReportPhase::WhatIf;
+    item.ProgId = ProgIdFor(BaseName(path));
+    dcom->SetServerName(item.ProgId);
+    item.Clsid = dcom->ServerGUID();
+    if (!item.Clsid.empty()) {
+      const RunAsValue runAs = services.AppIds.ReadRunAs(
+          AppIdFor(item.Clsid, services.AppIds.ReadClassAppId(item.Clsid)));
+      if (runAs.ValuePresent) item.RunAs = runAs.Text;
+    }
+    reporter.Item(item);
+  }
+}
+
+}  // namespace
+
+int RunUnattended(const UnattendedOptions& options, const String& password,
+                  UnattendedServices& services, const IStopSignal& stop,
+                  UnattendedOutput& output) {
+  const TDateTime started = services.Clock.Now();
+  const auto seconds = [&] { return (services.Clock.Now() - started) * 86400.0; };
+  try {
+    ValidarCredenciales(options.Identity == IdentityOption::EsteUsuario, options.Usuario, password,
+                        password);
+    ValidarRuta(options.Modo, options.Path);
+  } catch (const Exception& e) {
+    output.ErrorLine(PresentableMessage(e.Message()));
+    return kExitRefused;
+  }
+
+  Reporter reporter(output);
+  TStringList archivos;
+  TStringList errores;
+  RunReport informe;
+  Position position;
+  std::exception_ptr failure;
+  try {
+    if (options.Modo == 0) {
+      FileSearch(services.Folders, archivos).BuscarArchivos(options.Path, u"*.exe", true);
+    } else {
+      archivos.Add(options.Path);
+    }
+    if (archivos.Count() == 0) {
+      output.Line(kNothingFound);
+      reporter.Summary(false, 0, 0, seconds());
+      return kExitNothingFound;
+    }
+    if (options.WhatIf) {
+      Inspect(archivos, services, reporter);
+      reporter.Summary(true, static_cast<std::size_t>(archivos.Count()), 0, seconds());
+      return kExitSuccess;
+    }
+    const OptionsIdentity identity(options, password);
+    UnattendedSteps steps(services, identity, output, reporter, stop, position);
+    ProcesarServidores(steps, archivos, errores, informe);
+  } catch (...) {
+    failure = std::current_exception();
+  }
+
+  std::size_t failed = static_cast<std::size_t>(errores.Count());
+  String ending;
+  if (failure) {
+    // A failure outside the per-item guards ends the run at the item where
+    // it happened; the report names that item.
+    ReportItem item;
+    item.Phase = position.Phase;
+    item.Ok = false;
+    item.Error = [&] {
+      try {
+        std::rethrow_exception(failure);
+      } catch (...) {
+        return CurrentExceptionMessage();
+      }
+    }();
+    if (position.Done < archivos.Count()) {
+      item.Path = archivos[position.Done];
+      if (item.Phase != ReportPhase::Register) item.ProgId = ProgIdFor(BaseName(item.Path));
+      reporter.Item(item);
+      ++failed;
+    }
+    ending = u"El proceso terminó antes de tiempo: " + PresentableMessage(item.Error);
+  }
+
+  const bool success = !failure && errores.Count() == 0 && !informe.Stopped;
+  if (success) {
+    output.Line(kSummaryOk);
+  } else {
+    std::optional<std::int32_t> sinProcesar;
+    if (informe.Stopped) sinProcesar = informe.NotHandled;
+    // The box's text, one output line per line.
+    const String text = ErrorSummaryText(errores, sinProcesar);
+    for (std::size_t start = 0;;) {
+      const std::size_t end = text.find(u'\n', start);
+      output.Line(text.substr(start, end - start));
+      if (end == String::npos) break;
+      start = end + 1;
+    }
+    if (!ending.empty()) output.Line(ending);
+  }
+  reporter.Summary(success, static_cast<std::size_t>(archivos.Count()), failed, seconds());
+  return success ? kExitSuccess : kExitErrors;
+}
+
+}  // namespace varnel::setup

@@ -1,0 +1,51 @@
+#pragma once
+// The unattended mode: the same job as "&Aceptar" (the same search, the same
+// two phases with their per-item rules, reasons and stop), with lines for a
+// person and a JSON Lines report for a machine instead of windows and boxes.
+
+#include <functional>
+#include <string>
+
+#include "platform/AppIdRegistry.h"
+#include "platform/ClassRegistry.h"
+#include "platform/Clock.h"
+#include "platform/FolderEnumerator.h"
+#include "platform/MessagePump.h"
+#include "platform/ProcessStarter.h"
+#include "platform/VersionSource.h"
+#include "setup/StopSignal.h"
+#include "setup/UnattendedOptions.h"
+
+namespace varnel::setup {
+
+// The process's exit codes in this mode.
+enum ExitCode : int {
+  kExitSuccess = 0,       // every item succeeded, or /whatif completed
+  kExitErrors = 1,        // an item failed, the run ended early or was stopped
+  kExitRefused = 2,       // the command line or the credentials were refused
+  kExitNothingFound = 3,  // no server was found
+};
+
+struct UnattendedServices {
+  IVersionSource& Versions;
+  IProcessStarter& Processes;  // must show no box of the shell's own
+  IMessagePump& Pump;
+  IAppIdRegistry& AppIds;
+  IFolderEnumerator& Folders;
+  IClassRegistry& Classes;
+  IClock& Clock;
+};
+
+struct UnattendedOutput {
+  std::function<void(const String&)> Line;       // standard output, one line
+  std::function<void(const String&)> ErrorLine;  // standard error, one line
+  std::function<void(const std::string&)> Report;  // one JSON line (UTF-8); may be empty
+};
+
+// Runs the job `options` describes (not Help) and returns its exit code.
+// `password` is the text of the environment variable the options name.
+// `stop` is the console's Ctrl+C, read as the window reads "Detener Proceso".
+int RunUnattended(const UnattendedOptions& options, const String& password,
+                  UnattendedServices& services, const IStopSignal& stop, UnattendedOutput& output);
+
+}  // namespace varnel::setup

@@ -1,7 +1,8 @@
 #include "app/Unattended.h"
 
-#include <shellapi.h>
 #include <windows.h>
+// after windows.h, which it builds on
+#include <shellapi.h>
 
 #include <atomic>
 

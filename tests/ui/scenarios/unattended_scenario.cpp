@@ -1,0 +1,187 @@
+// The unattended mode of the real program: Varnel.com started with a command
+// line, as a prompt or a remote-execution tool starts it. What it did is read
+// from the registry, the stand-in DComPerm's record, its output, its report
+// and its exit code.
+
+#include <nlohmann/json.hpp>
+
+#include "tests/ui/scenarios/run_support.h"
+
+namespace varnel::ui::run {
+namespace {
+
+using nlohmann::json;
+
+struct Outcome {
+  DWORD ExitCode = 0;
+  String Output;  // standard output and error together
+  std::vector<json> Report;
+  Calls DComPerm;
+};
+
+String VarnelComPath() {
+  String path = VarnelExePath();
+  path.replace(path.size() - 4, 4, u".com");
+  return path;
+}
+
+// Runs Varnel.com in a working folder of its own that holds the stand-in
+// DComPerm, and waits for its end.
+Outcome RunUnattended(StringView name, const String& arguments,
+                      std::vector<std::pair<String, String>> environment = {}) {
+  const TempFolder work(String(name) + u"-work");
+  CopyFileTo(FixturePath(u"dcomperm\\DComPerm.exe"), work.File(u"DComPerm.exe"));
+  ProcessOptions start;
+  start.Path = VarnelComPath();
+  start.Arguments = arguments + u" /log " + work.File(u"report.jsonl");
+  start.WorkingDirectory = work.Path();
+  start.OutputFile = work.File(u"output.txt");
+  start.Environment = {{u"VARNEL_DCOMPERM_LOG", work.File(u"dcomperm.log")}};
+  for (auto& entry : environment) start.Environment.push_back(std::move(entry));
+  const Process process(start);
+  process.WaitForExit(Milliseconds{90000});
+
+  Outcome outcome;
+  outcome.ExitCode = process.ExitCode();
+  outcome.Output = FromUtf8(ReadFileBytes(work.File(u"output.txt")));
+  if (FileExists(work.File(u"report.jsonl"))) {
+    const std::string bytes = ReadFileBytes(work.File(u"report.jsonl"));
+    for (std::size_t from = 0; from < bytes.size();) {
+      const std::size_t end = bytes.find('\n', from);
+      outcome.Report.push_back(json::parse(bytes.substr(from, end - from)));
+      from = end == std::string::npos ? bytes.size() : end + 1;
+    }
+  }
+  if (FileExists(work.File(u"dcomperm.log"))) {
+    for (const JsonLine& line : ReadJsonLines(work.File(u"dcomperm.log")))
+      outcome.DComPerm.Argv.push_back(line.FieldAll(u"argv"));
+  }
+  KillProcessesUnder(work.Path());
+  return outcome;
+}
+
+bool Contains(const String& text, StringView part) { return text.find(part) != String::npos; }
+
+const json* Line(const Outcome& outcome, const String& path, const char* phase) {
+  for (const json& line : outcome.Report)
+    if (line.value("path", "") == U8(path) && line.value("phase", "") == phase) return &line;
+  return nullptr;
+}
+
+TEST(Unattended, EachIdentityIsSetAndReported) {
+  const ServerKeys keys({u"UxUnUno", u"UxUnDos"});
+  const TempFolder folder(u"UxUnIdent");
+  const String uno = folder.File(u"UxUnUno.exe");
+  const String dos = JoinPath(folder.MakeFolder(u"sub"), u"UxUnDos.exe");
+  CopyFileTo(ServerFixture(u"server"), uno);
+  CopyFileTo(ServerFixture(u"server"), dos);
+
+  struct Case {
+    String Identity;
+    String Extra;
+    std::optional<String> RunAs;
+  };
+  const String password = u"p w\"d \\ñ";
+  for (const Case& c : {Case{u"interactive", u"", u"Interactive User"},
+                        Case{u"launching", u"", std::nullopt},
+                        Case{u"user", u"/user \"DOM\\op uno\" /password-env UXPW", u"DOM\\op uno"}}) {
+    SCOPED_TRACE(U8(c.Identity));
+    const Outcome outcome = RunUnattended(
+        u"UxUnIdent", u"/dir " + folder.Path() + u" /identity " + c.Identity + u" " + c.Extra,
+        {{u"UXPW", password}});
+    EXPECT_EQ(outcome.ExitCode, 0u) << U8(outcome.Output);
+    EXPECT_TRUE(Contains(outcome.Output, kSummaryOk)) << U8(outcome.Output);
+    ASSERT_EQ(outcome.DComPerm.Argv.size(), 2u);
+    for (const String& path : {uno, dos}) {
+      const String base = FileBaseName(path);
+      EXPECT_EQ(RunAsOf(ExpectedClsid(base)), c.RunAs);
+      const json* identity = Line(outcome, path, "identity");
+      ASSERT_NE(identity, nullptr) << U8(path);
+      EXPECT_EQ((*identity)["ok"], true);
+      EXPECT_EQ((*identity)["clsid"], U8(ExpectedClsid(base)));
+      EXPECT_EQ((*identity)["runAs"], c.RunAs ? json(U8(*c.RunAs)) : json(nullptr));
+      ASSERT_NE(Line(outcome, path, "register"), nullptr);
+    }
+    ASSERT_FALSE(outcome.Report.empty());
+    EXPECT_EQ(outcome.Report.back()["summary"], "success");
+    EXPECT_EQ(outcome.Report.back()["servers"], 2);
+    // The password from the environment reaches DComPerm as one argument.
+    if (c.Identity == u"user") {
+      EXPECT_EQ(Joined(outcome.DComPerm.Argv[0]),
+                Joined({u"-runas", ExpectedClsid(u"UxUnUno"), u"DOM\\op uno", password}));
+    }
+  }
+}
+
+TEST(Unattended, AFailingServerFailsTheRunAndIsNamed) {
+  const ServerKeys keys({u"UxUnBien", u"UxUnMal"});
+  const TempFolder folder(u"UxUnFail");
+  CopyFileTo(ServerFixture(u"server"), folder.File(u"UxUnBien.exe"));
+  const String bad = folder.File(u"UxUnMal.exe");
+  CopyFileTo(ServerFixture(u"server_fail"), bad);
+
+  const Outcome outcome =
+      RunUnattended(u"UxUnFail", u"/dir " + folder.Path() + u" /identity interactive");
+  EXPECT_EQ(outcome.ExitCode, 1u);
+  const json* line = Line(outcome, bad, "identity");
+  ASSERT_NE(line, nullptr);
+  EXPECT_EQ((*line)["ok"], false);
+  EXPECT_EQ((*line)["clsid"], "");
+  const String reason = FromUtf8((*line)["error"].get<std::string>());
+  EXPECT_TRUE(Contains(reason, ProgIdOf(u"UxUnMal"))) << U8(reason);
+  // The output names it as the window's summary would.
+  EXPECT_TRUE(Contains(outcome.Output, kSummaryErrors));
+  EXPECT_TRUE(Contains(outcome.Output, bad + u": " + reason)) << U8(outcome.Output);
+  EXPECT_EQ(outcome.Report.back()["summary"], "errors");
+  EXPECT_EQ(outcome.Report.back()["failed"], 1);
+}
+
+TEST(Unattended, RefusalsAndEmptyFoldersStartNothing) {
+  const TempFolder empty(u"UxUnEmpty");
+  const Outcome missing = RunUnattended(u"UxUnRef", u"/dir " + empty.Path());
+  EXPECT_EQ(missing.ExitCode, 2u);
+  EXPECT_TRUE(Contains(missing.Output, u"Falta /identity")) << U8(missing.Output);
+  EXPECT_TRUE(Contains(missing.Output, u"Uso:"));
+
+  const Outcome noPassword =
+      RunUnattended(u"UxUnRef", u"/dir " + empty.Path() + u" /identity user /user u", {});
+  EXPECT_EQ(noPassword.ExitCode, 2u);
+  EXPECT_TRUE(Contains(noPassword.Output, u"Debe digitar una contraseña.")) << U8(noPassword.Output);
+
+  const Outcome nothing =
+      RunUnattended(u"UxUnRef", u"/dir " + empty.Path() + u" /identity interactive");
+  EXPECT_EQ(nothing.ExitCode, 3u);
+  EXPECT_TRUE(Contains(nothing.Output, u"No se encontraron servidores en el directorio seleccionado."));
+  for (const Outcome* outcome : {&missing, &noPassword, &nothing})
+    EXPECT_TRUE(outcome->DComPerm.Argv.empty());
+}
+
+TEST(Unattended, WhatIfReportsWithoutChangingAnything) {
+  const ServerKeys keys({u"UxUnHay", u"UxUnNada"});
+  const TempFolder folder(u"UxUnWhatIf");
+  const String registered = folder.File(u"UxUnHay.exe");
+  const String unregistered = folder.File(u"UxUnNada.exe");
+  CopyFileTo(ServerFixture(u"server"), registered);
+  CopyFileTo(ServerFixture(u"server"), unregistered);
+  const Outcome setUp =
+      RunUnattended(u"UxUnWhatIf", u"/program " + registered + u" /identity interactive");
+  ASSERT_EQ(setUp.ExitCode, 0u) << U8(setUp.Output);
+
+  const Outcome outcome =
+      RunUnattended(u"UxUnWhatIf", u"/dir " + folder.Path() + u" /identity launching /whatif");
+  EXPECT_EQ(outcome.ExitCode, 0u) << U8(outcome.Output);
+  EXPECT_TRUE(outcome.DComPerm.Argv.empty());
+  EXPECT_FALSE(ProgIdRegistered(u"UxUnNada")) << "a server was started";
+  EXPECT_EQ(RunAsOf(ExpectedClsid(u"UxUnHay")), u"Interactive User");
+  const json* hay = Line(outcome, registered, "whatif");
+  const json* nada = Line(outcome, unregistered, "whatif");
+  ASSERT_TRUE(hay && nada);
+  EXPECT_EQ((*hay)["clsid"], U8(ExpectedClsid(u"UxUnHay")));
+  EXPECT_EQ((*hay)["runAs"], "Interactive User");
+  EXPECT_EQ((*nada)["progId"], U8(ProgIdOf(u"UxUnNada")));
+  EXPECT_EQ((*nada)["clsid"], "");
+  EXPECT_TRUE((*nada)["runAs"].is_null());
+}
+
+}  // namespace
+}  // namespace varnel::ui::run

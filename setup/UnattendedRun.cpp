@@ -7,11 +7,11 @@
 #include "components/Component.h"
 #include "components/USDCOMConnection.h"
 #include "runtime/Exceptions.h"
-#include "setup/CommandRunner.h"
 #include "setup/FileSearch.h"
 #include "setup/JsonReport.h"
 #include "setup/RegistrationRun.h"
 #include "setup/RunSummary.h"
+#include "setup/ServerSteps.h"
 #include "setup/ServerNames.h"
 
 namespace varnel::setup {
@@ -114,49 +114,6 @@ class LineProgress final : public IRunProgress {
   bool started_ = false;
 };
 
-// One server's steps over the real services, without any window.
-class UnattendedSteps final : public IRunSteps {
- public:
-  UnattendedSteps(UnattendedServices& services, const IIdentitySource& identity,
-                  UnattendedOutput& output, Reporter& reporter, const IStopSignal& stop,
-                  Position& position)
-      : services_(services),
-        identity_(identity),
-        output_(output),
-        reporter_(reporter),
-        stop_(stop),
-        position_(position),
-        runner_(services.Processes, services.Pump, services.AppIds),
-        dcom_(new SDCOMConnection(&components_, services.Classes)) {}
-
-  std::unique_ptr<IRunProgress> CrearVentanaDeProgreso() override {
-    return std::make_unique<LineProgress>(output_, reporter_, stop_, services_.AppIds, position_);
-  }
-  void LeerVersion(const String& path, TEXEVersionData& data) override {
-    GetEXEVersionData(services_.Versions, path, data);
-  }
-  void Registrar(const String& path, const IStopSignal& stop) override {
-    runner_.EjecutarYEsperarOFallar(path, kRegServerParameters, u"el servidor", &stop);
-  }
-  void SetServerName(const String& progId) override { dcom_->SetServerName(progId); }
-  String ServerGUID() override { return dcom_->ServerGUID(); }
-  void AsignarPermisosDcom(const String& guid, const IStopSignal& stop,
-                           IdentityRecord& record) override {
-    runner_.AsignarPermisosDcom(guid, identity_, &stop, &record);
-  }
-
- private:
-  UnattendedServices& services_;
-  const IIdentitySource& identity_;
-  UnattendedOutput& output_;
-  Reporter& reporter_;
-  const IStopSignal& stop_;
-  Position& position_;
-  CommandRunner runner_;
-  TComponent components_;  // owns the connection component
-  SDCOMConnection* dcom_;
-};
-
 // /whatif: what each server has now, starting nothing and changing nothing.
 void Inspect(const TStringList& archivos, UnattendedServices& services, Reporter& reporter) {
   TComponent components;
@@ -216,7 +173,13 @@ int RunUnattended(const UnattendedOptions& options, const String& password,
       return kExitSuccess;
     }
     const OptionsIdentity identity(options, password);
-    UnattendedSteps steps(services, identity, output, reporter, stop, position);
+    TComponent components;  // owns the connection component
+    SDCOMConnection* dcom = new SDCOMConnection(&components, services.Classes);
+    ServerSteps steps(services.Versions, services.Processes, services.Pump, services.AppIds, *dcom,
+                      identity, [&] {
+                        return std::make_unique<LineProgress>(output, reporter, stop,
+                                                              services.AppIds, position);
+                      });
     ProcesarServidores(steps, archivos, errores, informe);
   } catch (...) {
     failure = std::current_exception();

@@ -41,12 +41,26 @@ String OwnExecutablePath() {
   }
 }
 
+// The progress window as the run sees it: one window per run, owned by the
+// setup window, released when the run's passes end.
+class RunProgress final : public setup::IRunProgress {
+ public:
+  RunProgress(forms::IFormHost& host, IClock& clock, HWND owner) : window_(host, clock, owner) {}
+  void Inicializar(std::int32_t n, bool reset) override { window_.Inicializar(n, reset); }
+  void MensajeDelProceso(const String& v) override { window_.MensajeDelProceso(v); }
+  void NombreItemActual(const String& v) override { window_.NombreItemActual(v); }
+  void ItemActualTerminado() override { window_.ItemActualTerminado(); }
+  void Finalizar() override { window_.Finalizar(); }
+  bool ContinuarProceso() const override { return window_.ContinuarProceso(); }
+
+ private:
+  progress::TFrmInfoP50 window_;
+};
+
 }  // namespace
 
 TFrmVarnel::TFrmVarnel(forms::IFormHost& host, SetupServices services)
-    : Form(host, WindowSpec()),
-      services_(services),
-      runner_(services.Processes, host.Pump(), services.AppIds) {
+    : Form(host, WindowSpec()), services_(services) {
   // name, kind, parent, caption, left, top, width, height, tab order, ...
   const forms::Layout layout = {
       {.Name = u"Image1", .Type = Kind::Image, .Left = 0, .Top = 0, .Width = 393, .Height = 86,
@@ -117,6 +131,10 @@ TFrmVarnel::TFrmVarnel(forms::IFormHost& host, SetupServices services)
   // Non-visual: owned by the window's component list, no property set.
   DCOM = new SDCOMConnection(&components_, services_.Classes);
   DCOM->SetName(u"DCOM");
+  steps_ = std::make_unique<ServerSteps>(
+      services_.Versions, services_.Processes, host.Pump(), services_.AppIds, *DCOM,
+      static_cast<const IIdentitySource&>(*this),
+      [this] { return std::make_unique<RunProgress>(Host(), services_.Clock, Handle()); });
 }
 
 TFrmVarnel::~TFrmVarnel() = default;
@@ -212,53 +230,8 @@ void TFrmVarnel::BuscarArchivos(const String& folder, const String& mask, bool r
 }
 
 void TFrmVarnel::ProcesarServidores(const TStringList& list) {
-  setup::ProcesarServidores(*this, list, *gSlErrores, informe_);
+  setup::ProcesarServidores(*steps_, list, *gSlErrores, informe_);
 }
-
-bool TFrmVarnel::EjecutarYEsperar(const String& program, const String& parameters) {
-  return runner_.EjecutarYEsperar(program, parameters);
-}
-
-void TFrmVarnel::AsignarPermisosDcom(const String& guid, const IStopSignal& stop,
-                                     IdentityRecord& record) {
-  runner_.AsignarPermisosDcom(guid, *this, &stop, &record);
-}
-
-namespace {
-
-// The progress window as the run sees it: one window per run, owned by the
-// setup window, released when the run's passes end.
-class RunProgress final : public setup::IRunProgress {
- public:
-  RunProgress(forms::IFormHost& host, IClock& clock, HWND owner) : window_(host, clock, owner) {}
-  void Inicializar(std::int32_t n, bool reset) override { window_.Inicializar(n, reset); }
-  void MensajeDelProceso(const String& v) override { window_.MensajeDelProceso(v); }
-  void NombreItemActual(const String& v) override { window_.NombreItemActual(v); }
-  void ItemActualTerminado() override { window_.ItemActualTerminado(); }
-  void Finalizar() override { window_.Finalizar(); }
-  bool ContinuarProceso() const override { return window_.ContinuarProceso(); }
-
- private:
-  progress::TFrmInfoP50 window_;
-};
-
-}  // namespace
-
-std::unique_ptr<setup::IRunProgress> TFrmVarnel::CrearVentanaDeProgreso() {
-  return std::make_unique<RunProgress>(Host(), services_.Clock, Handle());
-}
-
-void TFrmVarnel::LeerVersion(const String& path, TEXEVersionData& data) {
-  GetEXEVersionData(services_.Versions, path, data);
-}
-
-void TFrmVarnel::Registrar(const String& path, const IStopSignal& stop) {
-  runner_.EjecutarYEsperarOFallar(path, setup::kRegServerParameters, u"el servidor", &stop);
-}
-
-void TFrmVarnel::SetServerName(const String& progId) { DCOM->SetServerName(progId); }
-
-String TFrmVarnel::ServerGUID() { return DCOM->ServerGUID(); }
 
 bool TFrmVarnel::InteractivoSelected() const { return RdbUsuarioInactivo->Checked(); }
 bool TFrmVarnel::InicialSelected() const { return RdbUsuarioInicial->Checked(); }

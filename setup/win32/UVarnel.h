@@ -19,6 +19,7 @@
 #include "runtime/StringList.h"
 #include "setup/CommandRunner.h"
 #include "setup/RegistrationRun.h"
+#include "setup/ServerSteps.h"
 
 namespace varnel::setup {
 
@@ -35,7 +36,7 @@ struct SetupServices {
   IClock& Clock;
 };
 
-class TFrmVarnel : public forms::Form, private setup::IRunSteps, private IIdentitySource {
+class TFrmVarnel : public forms::Form, private IIdentitySource {
  public:
   TFrmVarnel(forms::IFormHost& host, SetupServices services);
   ~TFrmVarnel() override;
@@ -70,21 +71,12 @@ class TFrmVarnel : public forms::Form, private setup::IRunSteps, private IIdenti
   void OnShow() override { FormShow(); }
 
  private:
-  bool EjecutarYEsperar(const String& program, const String& parameters);
   void BuscarArchivos(const String& folder, const String& mask, bool recursive);
   void ProcesarServidores(const TStringList& list);
 
   void SetCredentialsEnabled(bool enabled);
   void Summary(bool failed);
 
-  // IRunSteps: one server's steps, for the two passes.
-  std::unique_ptr<setup::IRunProgress> CrearVentanaDeProgreso() override;
-  void LeerVersion(const String& path, TEXEVersionData& data) override;
-  void Registrar(const String& path, const IStopSignal& stop) override;
-  void SetServerName(const String& progId) override;
-  String ServerGUID() override;
-  void AsignarPermisosDcom(const String& guid, const IStopSignal& stop,
-                           IdentityRecord& record) override;
   // IIdentitySource: the selection and texts as they are at each call.
   bool InteractivoSelected() const override;
   bool InicialSelected() const override;
@@ -94,7 +86,7 @@ class TFrmVarnel : public forms::Form, private setup::IRunSteps, private IIdenti
 
   SetupServices services_;
   TComponent components_;  // owns DCOM and frees it with the window
-  CommandRunner runner_;
+  std::unique_ptr<ServerSteps> steps_;  // over DCOM and the window's options
   bool runActive_ = false;
   std::unique_ptr<TStringList> gSlArchivos;
   std::unique_ptr<TStringList> gSlErrores;

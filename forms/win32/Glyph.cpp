@@ -27,10 +27,9 @@ Pixels ReadBitmap(HBITMAP bitmap) {
   header.bmiHeader.biPlanes = 1;
   header.bmiHeader.biBitCount = 32;
   header.bmiHeader.biCompression = BI_RGB;
-  const HDC screen = ::GetDC(nullptr);
-  const int lines = ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(out.Height), out.Data.data(),
-                                &header, DIB_RGB_COLORS);
-  ::ReleaseDC(nullptr, screen);
+  const int lines = ::GetDIBits(win32::UniqueWindowDC(nullptr).get(), bitmap, 0,
+                                static_cast<UINT>(out.Height), out.Data.data(), &header,
+                                DIB_RGB_COLORS);
   if (lines != out.Height) win32::RaiseLastOSError();
   return out;
 }
@@ -90,11 +89,10 @@ Glyph::Glyph(int resourceId, int count) {
 void Glyph::Draw(HDC dc, int x, int y, bool enabled) const {
   if (!bitmap_) return;
   win32::UniqueMemDC memory(::CreateCompatibleDC(dc));
-  const HGDIOBJ old = ::SelectObject(memory.get(), bitmap_.get());
+  const win32::UniqueSelectObject selected(memory.get(), bitmap_.get());
   BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
   ::AlphaBlend(dc, x, y, width_, height_, memory.get(), enabled ? 0 : width_, 0, width_, height_,
                blend);
-  ::SelectObject(memory.get(), old);
 }
 
 }  // namespace varnel::forms

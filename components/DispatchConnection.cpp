@@ -48,9 +48,7 @@ void TDispatchConnection::WriteServerGUID(String& name, Guid& clsid, const Strin
 
 void TDispatchConnection::DoDisconnect() { SetServer(nullptr); }
 
-bool TDispatchConnection::GetConnected() const {
-  return GetServer() != nullptr;
-}
+bool TDispatchConnection::GetConnected() const { return GetServer() != nullptr; }
 
 void TDispatchConnection::SetConnected(bool value) {
   if (!Reading() && value && !Connected() && LoginPrompt()) {

@@ -71,18 +71,18 @@ struct ControlSpec {
 
   // Kind-specific settings.
   std::vector<String> Items{};  // radio group items
-  int Columns = 1;            // radio group columns
-  int ItemIndex = -1;         // radio group selection
-  bool Checked = false;       // radio button
-  bool ReadOnly = false;      // edit
-  bool Password = false;      // edit: input shown as "*"
-  bool Default = false;       // picture button: Enter presses it
-  bool AutoSize = false;      // label: width and height follow the text
-  bool WordWrap = false;      // label
+  int Columns = 1;              // radio group columns
+  int ItemIndex = -1;           // radio group selection
+  bool Checked = false;         // radio button
+  bool ReadOnly = false;        // edit
+  bool Password = false;        // edit: input shown as "*"
+  bool Default = false;         // picture button: Enter presses it
+  bool AutoSize = false;        // label: width and height follow the text
+  bool WordWrap = false;        // label
   TextAlign Alignment = TextAlign::Left;
   Align Dock = Align::None;
-  int Picture = 0;            // resource id of the bitmap or PNG
-  int GlyphCount = 1;         // images in the bitmap strip: [enabled, disabled]
+  int Picture = 0;     // resource id of the bitmap or PNG
+  int GlyphCount = 1;  // images in the bitmap strip: [enabled, disabled]
   FontSpec Font{};
 
   std::function<void()> OnClick{};  // click, selection or change, by kind

@@ -60,8 +60,7 @@ class IClassRegistry {
   // Makes an object of `clsid` in `context` and keeps its dispatch
   // interface: on this machine when `computer` is empty, else on the
   // computer of that name. Raises EOleSysError.
-  virtual ServerObject Create(const Guid& clsid, const String& computer,
-                              std::uint32_t context) = 0;
+  virtual ServerObject Create(const Guid& clsid, const String& computer, std::uint32_t context) = 0;
   // Whether objects can be made on a named computer (the platform may lack it).
   virtual bool RemoteAvailable() const = 0;
   // This machine's name.

@@ -86,8 +86,7 @@ LRESULT Container::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   }
 }
 
-RadioGroup::RadioGroup(Form& form, const ControlSpec& row)
-    : Container(form, row), lastIndex_(-1) {
+RadioGroup::RadioGroup(Form& form, const ControlSpec& row) : Container(form, row), lastIndex_(-1) {
   const int columns = row.Columns > 0 ? row.Columns : 1;
   const int count = static_cast<int>(row.Items.size());
   const int rows = (count + columns - 1) / columns;
@@ -100,12 +99,12 @@ RadioGroup::RadioGroup(Form& form, const ControlSpec& row)
     const int column = i / (rows > 0 ? rows : 1);
     const int line = i % (rows > 0 ? rows : 1);
     const DWORD style = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0);
-    const HWND item = ::CreateWindowExW(
-        0, L"BUTTON", win32::W(row.Items[static_cast<std::size_t>(i)]), style,
-        area.left + column * columnWidth, area.top + line * rowHeight, columnWidth - 4,
-        rowHeight > 17 ? 17 : rowHeight, Handle(),
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(form.NextControlId())),
-        ::GetModuleHandleW(nullptr), nullptr);
+    const HWND item =
+        ::CreateWindowExW(0, L"BUTTON", win32::W(row.Items[static_cast<std::size_t>(i)]), style,
+                          area.left + column * columnWidth, area.top + line * rowHeight,
+                          columnWidth - 4, rowHeight > 17 ? 17 : rowHeight, Handle(),
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(form.NextControlId())),
+                          ::GetModuleHandleW(nullptr), nullptr);
     if (!item) win32::RaiseLastOSError();
     ::SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
     items_.push_back(item);

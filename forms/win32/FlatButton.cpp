@@ -28,8 +28,7 @@ void FlatButton::Paint(HDC dc) {
   if (enabled && (hot_ || pressed_)) {
     ::DrawEdge(dc, &rect, pressed_ ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
   }
-  DrawButtonFace(dc, rect, glyph_, WindowText(Handle()), Font(), enabled,
-                 pressed_ && hot_ ? 1 : 0);
+  DrawButtonFace(dc, rect, glyph_, WindowText(Handle()), Font(), enabled, pressed_ && hot_ ? 1 : 0);
 }
 
 LRESULT FlatButton::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

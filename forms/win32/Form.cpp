@@ -85,9 +85,7 @@ HFONT Form::FontFor(const FontSpec& requested) {
   return handle;
 }
 
-String Form::Caption() const {
-  return WindowText(Handle());
-}
+String Form::Caption() const { return WindowText(Handle()); }
 
 void Form::SetCaption(const String& text) { ::SetWindowTextW(Handle(), win32::W(text)); }
 
@@ -173,8 +171,9 @@ void Form::CreateChildren(
   std::vector<const ControlSpec*> children;
   for (const ControlSpec& row : layout)
     if (row.Parent == parent) children.push_back(&row);
-  std::stable_sort(children.begin(), children.end(),
-                   [](const ControlSpec* a, const ControlSpec* b) { return a->TabOrder < b->TabOrder; });
+  std::stable_sort(
+      children.begin(), children.end(),
+      [](const ControlSpec* a, const ControlSpec* b) { return a->TabOrder < b->TabOrder; });
   for (const ControlSpec* row : children) {
     std::unique_ptr<Control> control = CreateControl(*row, custom);
     byName_[row->Name] = control.get();
@@ -192,15 +191,23 @@ std::unique_ptr<Control> Form::CreateControl(
     return control;
   };
   switch (row.Type) {
-    case Kind::Label: return make.operator()<Label>();
-    case Kind::Edit: return make.operator()<Edit>();
-    case Kind::RadioButton: return make.operator()<RadioButton>();
+    case Kind::Label:
+      return make.operator()<Label>();
+    case Kind::Edit:
+      return make.operator()<Edit>();
+    case Kind::RadioButton:
+      return make.operator()<RadioButton>();
     case Kind::GroupBox:
-    case Kind::Panel: return make.operator()<Container>();
-    case Kind::RadioGroup: return make.operator()<RadioGroup>();
-    case Kind::PictureButton: return make.operator()<PictureButton>();
-    case Kind::FlatButton: return make.operator()<FlatButton>();
-    case Kind::Image: return make.operator()<Image>();
+    case Kind::Panel:
+      return make.operator()<Container>();
+    case Kind::RadioGroup:
+      return make.operator()<RadioGroup>();
+    case Kind::PictureButton:
+      return make.operator()<PictureButton>();
+    case Kind::FlatButton:
+      return make.operator()<FlatButton>();
+    case Kind::Image:
+      return make.operator()<Image>();
     case Kind::Custom:
       if (auto control = custom ? custom(row) : nullptr) {
         KeepInMember(row, *control);
@@ -242,7 +249,9 @@ void Form::OnClose() { Host().Terminate(); }
 bool Form::PressAccelerator(wchar_t key) {
   const wchar_t wanted = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(key)));
   for (const auto& control : controls_) {
-    if (!control->PressedByAccelerator() || !::IsWindowVisible(control->Handle()) || !control->Enabled()) continue;
+    if (!control->PressedByAccelerator() || !::IsWindowVisible(control->Handle()) ||
+        !control->Enabled())
+      continue;
     const String text = control->Caption();
     for (std::size_t i = 0; i + 1 < text.size(); ++i) {
       if (text[i] != u'&') continue;

@@ -23,7 +23,7 @@ struct FormSpec {
   int ClientHeight = 0;
   bool MinimizeBox = false;
   bool MaximizeBox = false;
-  FontSpec Font;     // the font of the form and of every control
+  FontSpec Font;         // the font of the form and of every control
   HWND Owner = nullptr;  // owner window; nullptr = its own taskbar button
 };
 

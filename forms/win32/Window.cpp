@@ -26,8 +26,8 @@ void Window::RegisterWindowClass(const WindowClass& windowClass) {
 
 Window* Window::FromHandle(HWND hwnd) {
   // Only a window running this procedure keeps an object in its user data.
-  if (!hwnd || ::GetWindowLongPtrW(hwnd, GWLP_WNDPROC) !=
-                   reinterpret_cast<LONG_PTR>(&Window::Procedure))
+  if (!hwnd ||
+      ::GetWindowLongPtrW(hwnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&Window::Procedure))
     return nullptr;
   return reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
@@ -35,10 +35,10 @@ Window* Window::FromHandle(HWND hwnd) {
 Window::~Window() { Destroy(); }
 
 void Window::Create(const WindowArgs& args) {
-  const HWND hwnd = ::CreateWindowExW(
-      args.ExStyle, args.ClassName, args.Text, args.Style, args.Left, args.Top, args.Width,
-      args.Height, args.Parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.Id)),
-      ::GetModuleHandleW(nullptr), this);
+  const HWND hwnd = ::CreateWindowExW(args.ExStyle, args.ClassName, args.Text, args.Style,
+                                      args.Left, args.Top, args.Width, args.Height, args.Parent,
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.Id)),
+                                      ::GetModuleHandleW(nullptr), this);
   if (!hwnd) win32::RaiseLastOSError();
   if (!bound_) hwnd_ = hwnd;  // a standard control: the procedure never saw it
 }

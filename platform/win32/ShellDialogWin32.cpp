@@ -54,8 +54,7 @@ std::optional<String> ShellDialogWin32::Show(const OpenDialogRequest& request) {
   if (FAILED(dialog->GetResult(item.put())) || !item) return std::nullopt;
   UniqueCoTaskString name;
   if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, name.put())) || !name) {
-    if (FAILED(item->GetDisplayName(SIGDN_NORMALDISPLAY, name.put())) || !name)
-      return std::nullopt;
+    if (FAILED(item->GetDisplayName(SIGDN_NORMALDISPLAY, name.put())) || !name) return std::nullopt;
   }
   return FromW(name.get());
 }

@@ -2,8 +2,8 @@
 // One move-only owner for every kind of handle: the close function is a
 // template parameter, the invalid value too. Copying is deleted.
 
-#include <windows.h>
 #include <objbase.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <utility>
@@ -110,8 +110,7 @@ class UniqueWindowDC {
 // it is deselected before the object is deleted.
 class UniqueSelectObject {
  public:
-  UniqueSelectObject(HDC dc, HGDIOBJ object) noexcept
-      : dc_(dc), old_(::SelectObject(dc, object)) {}
+  UniqueSelectObject(HDC dc, HGDIOBJ object) noexcept : dc_(dc), old_(::SelectObject(dc, object)) {}
   UniqueSelectObject(const UniqueSelectObject&) = delete;
   UniqueSelectObject& operator=(const UniqueSelectObject&) = delete;
   ~UniqueSelectObject() {

@@ -190,24 +190,18 @@ std::unique_ptr<Control> Form::CreateControl(
     KeepInMember(row, *control);
     return control;
   };
+  // clang-format off
   switch (row.Type) {
-    case Kind::Label:
-      return make.operator()<Label>();
-    case Kind::Edit:
-      return make.operator()<Edit>();
-    case Kind::RadioButton:
-      return make.operator()<RadioButton>();
+    case Kind::Label: return make.operator()<Label>();
+    case Kind::Edit: return make.operator()<Edit>();
+    case Kind::RadioButton: return make.operator()<RadioButton>();
     case Kind::GroupBox:
-    case Kind::Panel:
-      return make.operator()<Container>();
-    case Kind::RadioGroup:
-      return make.operator()<RadioGroup>();
-    case Kind::PictureButton:
-      return make.operator()<PictureButton>();
-    case Kind::FlatButton:
-      return make.operator()<FlatButton>();
-    case Kind::Image:
-      return make.operator()<Image>();
+    case Kind::Panel: return make.operator()<Container>();
+    case Kind::RadioGroup: return make.operator()<RadioGroup>();
+    case Kind::PictureButton: return make.operator()<PictureButton>();
+    case Kind::FlatButton: return make.operator()<FlatButton>();
+    case Kind::Image: return make.operator()<Image>();
+    // clang-format on
     case Kind::Custom:
       if (auto control = custom ? custom(row) : nullptr) {
         KeepInMember(row, *control);

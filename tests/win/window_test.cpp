@@ -64,41 +64,21 @@ forms::FormSpec Shape() {
 class MemberForm final : public forms::Form {
  public:
   explicit MemberForm(forms::IFormHost& host) : Form(host, Shape()) {
+    // A layout table keeps one row to a control, as the window reads.
+    // clang-format off
     Build({
-        {.Name = u"GrbDatos",
-         .Into = &GrbDatos,
-         .Type = forms::Kind::GroupBox,
-         .Caption = u" Datos ",
-         .Left = 5,
-         .Top = 5,
-         .Width = 200,
-         .Height = 80},
-        {.Name = u"EdtNombre",
-         .Into = &EdtNombre,
-         .Type = forms::Kind::Edit,
-         .Parent = u"GrbDatos",
-         .Left = 10,
-         .Top = 20,
-         .Width = 150,
-         .Height = 21,
+        {.Name = u"GrbDatos", .Into = &GrbDatos, .Type = forms::Kind::GroupBox,
+         .Caption = u" Datos ", .Left = 5, .Top = 5, .Width = 200, .Height = 80},
+        {.Name = u"EdtNombre", .Into = &EdtNombre, .Type = forms::Kind::Edit,
+         .Parent = u"GrbDatos", .Left = 10, .Top = 20, .Width = 150, .Height = 21,
          .OnClick = [this] { ++changes; }},
-        {.Name = u"SBSalir",
-         .Into = &SBSalir,
-         .Type = forms::Kind::FlatButton,
-         .Caption = u"&Salir",
-         .Left = 5,
-         .Top = 100,
-         .Width = 75,
-         .Height = 25,
+        {.Name = u"SBSalir", .Into = &SBSalir, .Type = forms::Kind::FlatButton,
+         .Caption = u"&Salir", .Left = 5, .Top = 100, .Width = 75, .Height = 25,
          .OnClick = [this] { throw Exception(u"desde el botón"); }},
-        {.Name = u"LblSinMiembro",
-         .Type = forms::Kind::Label,
-         .Caption = u"sin miembro",
-         .Left = 5,
-         .Top = 140,
-         .Width = 80,
-         .Height = 13},
+        {.Name = u"LblSinMiembro", .Type = forms::Kind::Label, .Caption = u"sin miembro",
+         .Left = 5, .Top = 140, .Width = 80, .Height = 13},
     });
+    // clang-format on
   }
 
   forms::GroupBox* GrbDatos = nullptr;

@@ -60,14 +60,6 @@ void Container::Paint(HDC dc) {
 LRESULT Container::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   if (PaintMessage(msg, wp)) return 0;
   switch (msg) {
-    // Notifications of children without a control object of their own.
-    case WM_COMMAND:
-      return 0;
-    case WM_DRAWITEM:
-      return TRUE;
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-      return FaceColors(reinterpret_cast<HDC>(wp), kWindowTextColor);
     case WM_SETFONT:
       return 0;
     case WM_ERASEBKGND: {

@@ -40,12 +40,6 @@ String WindowText(HWND hwnd) {
   return text;
 }
 
-LRESULT FaceColors(HDC dc, std::uint32_t textColor) {
-  ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
-  ::SetTextColor(dc, textColor != kWindowTextColor ? textColor : ::GetSysColor(COLOR_WINDOWTEXT));
-  return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
-}
-
 String Control::Caption() const { return WindowText(Handle()); }
 
 void Control::SetCaption(const String& text) {

@@ -15,9 +15,6 @@ namespace varnel::forms {
 
 class Form;
 
-// The colour of the window text, where a colour may be given.
-inline constexpr std::uint32_t kWindowTextColor = 0xFFFFFFFF;
-
 class Control : public Window {
  public:
   Control(Form& form, const ControlSpec& row);
@@ -81,8 +78,5 @@ class Control : public Window {
 
 // The text of `hwnd` for drawing: "&x" marks an accelerator.
 String WindowText(HWND hwnd);
-
-// The colours of a control on the button face: WM_CTLCOLOR*'s answer.
-LRESULT FaceColors(HDC dc, std::uint32_t textColor);
 
 }  // namespace varnel::forms

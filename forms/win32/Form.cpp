@@ -288,11 +288,6 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case DM_GETDEFID:
       if (default_) return MAKELRESULT(::GetDlgCtrlID(default_->Handle()), DC_HASDEFID);
       return 0;
-    case WM_DRAWITEM:
-      return TRUE;
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-      return FaceColors(reinterpret_cast<HDC>(wp), kWindowTextColor);
     case WM_ACTIVATE:
       if (LOWORD(wp) == WA_INACTIVE) {
         const HWND focus = ::GetFocus();

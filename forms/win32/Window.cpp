@@ -47,8 +47,23 @@ void Window::Destroy() {
   if (bound_ && hwnd_) ::DestroyWindow(hwnd_);  // WM_NCDESTROY unbinds
 }
 
+LRESULT FaceColors(HDC dc, std::uint32_t textColor) {
+  ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+  ::SetTextColor(dc, textColor != kWindowTextColor ? textColor : ::GetSysColor(COLOR_WINDOWTEXT));
+  return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+}
+
 LRESULT Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-  return ::DefWindowProcW(hwnd_, msg, wp, lp);
+  switch (msg) {
+    // Notifications of children without an object of their own.
+    case WM_DRAWITEM:
+      return TRUE;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      return FaceColors(reinterpret_cast<HDC>(wp), kWindowTextColor);
+    default:
+      return ::DefWindowProcW(hwnd_, msg, wp, lp);
+  }
 }
 
 std::optional<LRESULT> Window::Reflected(UINT, WPARAM, LPARAM) { return std::nullopt; }

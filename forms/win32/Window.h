@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 
 #include "forms/win32/Host.h"
@@ -35,6 +36,12 @@ struct WindowClass {
   UINT Style = 0;
   HBRUSH Background = nullptr;
 };
+
+// The colour of the window text, where a colour may be given.
+inline constexpr std::uint32_t kWindowTextColor = 0xFFFFFFFF;
+
+// The colours of a control on the button face: WM_CTLCOLOR*'s answer.
+LRESULT FaceColors(HDC dc, std::uint32_t textColor);
 
 class Window {
  public:
@@ -65,7 +72,8 @@ class Window {
   // Takes the window down now, while every object it reports to is alive.
   void Destroy();
 
-  // Every message of a bound window; the default is DefWindowProc.
+  // Every message of a bound window. The default gives children without an
+  // object the button-face colours, and the rest to DefWindowProc.
   virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   // A notification this window sent its parent (WM_COMMAND, WM_NOTIFY,
   // WM_DRAWITEM, WM_CTLCOLOR*), handed back to it by the parent. Nothing:

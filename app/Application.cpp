@@ -3,7 +3,6 @@
 #include <objbase.h>
 #include <ole2.h>
 
-#include "platform/win32/Errors.h"
 #include "platform/win32/StandardStream.h"
 #include "platform/win32/Text.h"
 #include "runtime/Exceptions.h"
@@ -20,24 +19,17 @@ namespace {
 constexpr wchar_t kAppWindowClass[] = L"VarnelApplication";
 }
 
-Application::Application() {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = ::DefWindowProcW;
-  wc.hInstance = ::GetModuleHandleW(nullptr);
-  wc.hIcon = ::LoadIconW(wc.hInstance, L"MAINICON");
-  wc.lpszClassName = kAppWindowClass;
-  if (!::RegisterClassExW(&wc)) win32::RaiseLastOSError();
-  // Hidden and a tool window: it owns dialogs and boxes but has no taskbar
-  // button; the main window carries that.
-  window_.reset(::CreateWindowExW(WS_EX_TOOLWINDOW, kAppWindowClass, L"", WS_POPUP, 0, 0, 0, 0,
-                                  nullptr, nullptr, wc.hInstance, nullptr));
-  if (!window_) win32::RaiseLastOSError();
-  messageBox_ = std::make_unique<win32::MessageBoxWin32>(window_.get());
+Application::HiddenWindow::HiddenWindow(Application& application) : Window(application) {
+  RegisterWindowClass({.Name = kAppWindowClass});
+  Create({.ClassName = kAppWindowClass, .Style = WS_POPUP, .ExStyle = WS_EX_TOOLWINDOW});
+}
+
+Application::Application() : window_(*this) {
+  messageBox_ = std::make_unique<win32::MessageBoxWin32>(window_.Handle());
 }
 
 Application::~Application() {
-  window_.reset();
+  window_.Destroy();
   if (coInitialized_) ::CoUninitialize();
 }
 
@@ -45,7 +37,7 @@ void Application::Initialize() { coInitialized_ = SUCCEEDED(::CoInitialize(nullp
 
 void Application::SetTitle(const String& title) {
   title_ = title;
-  ::SetWindowTextW(window_.get(), win32::W(title_));
+  ::SetWindowTextW(window_.Handle(), win32::W(title_));
 }
 
 void Application::Run(forms::Form& mainForm) {

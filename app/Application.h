@@ -9,9 +9,9 @@
 
 #include "forms/win32/Form.h"
 #include "forms/win32/Host.h"
+#include "forms/win32/Window.h"
 #include "platform/MessagePump.h"
 #include "platform/win32/MessageBoxWin32.h"
-#include "platform/win32/Unique.h"
 
 namespace varnel::app {
 
@@ -41,7 +41,7 @@ class Application final : public forms::IFormHost, public IMessagePump {
 
   // IFormHost
   void HandleException() noexcept override;
-  HWND AppWindow() const override { return window_.get(); }
+  HWND AppWindow() const override { return window_.Handle(); }
   IMessagePump& Pump() override { return *this; }
   const String& Title() const override { return title_; }
   void Terminate() override;
@@ -53,9 +53,17 @@ class Application final : public forms::IFormHost, public IMessagePump {
   IMessageBox& MessageBox() { return *messageBox_; }
 
  private:
+  // Hidden and a tool window: it owns dialogs and boxes but has no taskbar
+  // button; the main window carries that.
+  class HiddenWindow final : public forms::Window {
+   public:
+    explicit HiddenWindow(Application& application);
+    using Window::Destroy;
+  };
+
   OleSession ole_;
   bool coInitialized_ = false;
-  win32::UniqueWindow window_;
+  HiddenWindow window_;
   std::unique_ptr<win32::MessageBoxWin32> messageBox_;
   String title_;
   bool terminated_ = false;

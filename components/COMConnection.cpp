@@ -13,17 +13,7 @@ Guid TCOMConnection::ResolveServerCLSID() const {
   const Guid& stored = ServerCLSIDField();
   if (!IsNullGuid(stored)) return stored;
   if (ServerName().empty()) throw NothingToConnect();
-  Guid id;
-  const std::int32_t hr = Registry().CLSIDFromProgID(ServerName(), id);
-  if (hr < 0) throw OleError(hr);
-  return id;
-}
-
-String TCOMConnection::IdentifierText(const Guid& clsid) const {
-  String text;
-  const std::int32_t hr = Registry().StringFromCLSID(clsid, text);
-  if (hr < 0) throw OleError(hr);
-  return text;
+  return Registry().ClassOf(ServerName());
 }
 
 void TCOMConnection::SetConnected(bool value) {
@@ -35,11 +25,11 @@ void TCOMConnection::SetConnected(bool value) {
 void TCOMConnection::DoConnect() {
   const Guid clsid = ResolveServerCLSID();
   ServerObject server;
-  const std::int32_t hr =
-      Registry().CreateInstance(clsid, kCLSCTX_INPROC_SERVER | kCLSCTX_LOCAL_SERVER, server);
-  if (hr < 0) {
-    const EOleSysError failure = OleError(hr);
-    throw EOleSysError(failure.Message() + u", ClassID: " + IdentifierText(clsid), hr);
+  try {
+    server = Registry().Create(clsid, String(), kCLSCTX_INPROC_SERVER | kCLSCTX_LOCAL_SERVER);
+  } catch (const EOleSysError& failure) {
+    throw EOleSysError(failure.Message() + u", ClassID: " + Registry().TextOf(clsid),
+                       failure.ErrorCode);
   }
   SetServer(std::move(server));
 }

@@ -21,8 +21,6 @@ class TCOMConnection : public TDispatchConnection {
   // the identifier is all zeros. Raises when there is neither, and
   // EOleSysError when the name is not registered.
   Guid ResolveServerCLSID() const;
-  // The identifier's text for messages, from the registry.
-  String IdentifierText(const Guid& clsid) const;
 
  private:
   Exception NothingToConnect() const;

@@ -34,16 +34,13 @@ void TDCOMConnection::DoConnect() {
     return;
   }
   IClassRegistry& registry = Registry();
-  if (!registry.HasCreateInstanceEx()) throw Exception(u"DCOM not installed");
+  if (!registry.RemoteAvailable()) throw Exception(u"DCOM not installed");
   // On this machine's own name every context may serve the class.
   const std::uint32_t context =
       SameComputer(computer, registry.LocalComputerName())
           ? kCLSCTX_INPROC_SERVER | kCLSCTX_LOCAL_SERVER | kCLSCTX_REMOTE_SERVER
           : kCLSCTX_REMOTE_SERVER;
-  ServerObject server;
-  const std::int32_t hr = registry.CreateInstanceEx(clsid, computer, context, server);
-  if (hr < 0) throw OleError(hr);
-  SetServer(std::move(server));
+  SetServer(registry.Create(clsid, computer, context));
 }
 
 }  // namespace varnel

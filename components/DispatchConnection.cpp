@@ -7,25 +7,14 @@ namespace varnel {
 TDispatchConnection::TDispatchConnection(TComponent* owner, IClassRegistry& registry)
     : TRemoteServer(owner), registry_(registry) {}
 
-EOleSysError TDispatchConnection::OleError(std::int32_t code) const {
-  return EOleSysError(registry_.ErrorText(code), code);
-}
-
 String TDispatchConnection::ServerGUID() const {
   if (IsBlankIdentifier(serverGuid_)) return String();
-  String text;
-  const std::int32_t hr = registry_.StringFromCLSID(serverGuid_, text);
-  if (hr < 0) throw OleError(hr);
-  return text;
+  return registry_.TextOf(serverGuid_);
 }
 
 void TDispatchConnection::SetServerGUID(const String& value) {
-  WriteServerGUID(serverName_, serverGuid_, value, [this](const String& text) {
-    Guid id;
-    const std::int32_t hr = registry_.CLSIDFromString(text, id);
-    if (hr < 0) throw OleError(hr);
-    return id;
-  });
+  WriteServerGUID(serverName_, serverGuid_, value,
+                  [this](const String& text) { return registry_.ClassOfText(text); });
 }
 
 void TDispatchConnection::SetServerName(const String& value) {
@@ -37,7 +26,11 @@ void TDispatchConnection::WriteServerName(String& name, Guid& clsid, const Strin
   if (value == name) return;
   if (!Loading()) {
     SetConnected(false);
-    if (registry_.CLSIDFromProgID(value, clsid) != kS_OK) clsid = Guid{};
+    try {
+      clsid = registry_.ClassOf(value);
+    } catch (const EOleSysError&) {
+      clsid = Guid{};  // not registered: the name is kept without a class
+    }
   }
   name = value;
 }
@@ -50,16 +43,12 @@ void TDispatchConnection::WriteServerGUID(String& name, Guid& clsid, const Strin
     return;
   }
   clsid = parse(value);  // a failure leaves the pair as it was
-  String progID;
-  if (registry_.ProgIDFromCLSID(clsid, progID) == kS_OK) name = progID;
+  if (auto progID = registry_.NameOf(clsid)) name = std::move(*progID);
 }
 
 void TDispatchConnection::DoDisconnect() { SetServer(nullptr); }
 
-bool TDispatchConnection::GetConnected() const {
-  const ServerObject server = GetServer();
-  return server && server->Dispatch() != nullptr;
-}
+bool TDispatchConnection::GetConnected() const { return GetServer() != nullptr; }
 
 void TDispatchConnection::SetConnected(bool value) {
   if (!Reading() && value && !Connected() && LoginPrompt()) {

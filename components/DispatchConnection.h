@@ -55,9 +55,6 @@ class TDispatchConnection : public TRemoteServer {
   IClassRegistry& Registry() const noexcept { return registry_; }
   const Guid& ServerCLSIDField() const noexcept { return serverGuid_; }
 
-  // The EOleSysError for a failed registry call, with the registry's text.
-  EOleSysError OleError(std::int32_t code) const;
-
   // Writing a server name on one name and identifier pair.
   void WriteServerName(String& name, Guid& clsid, const String& value);
   // Writing an identifier as text on one pair; `parse` turns a non-empty

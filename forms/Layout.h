@@ -2,11 +2,13 @@
 // A window is described by a layout table: one row per control, in the
 // order the controls are declared, each naming its kind, parent, caption,
 // position and size (pixels at 96 dpi, relative to the parent's client
-// area), tab order and event bindings. The toolkit builds the window from it.
+// area), tab order and event bindings, and the form's typed member that is
+// to keep the control. The toolkit builds the window from it.
 
 #include <climits>
 #include <cstdint>
 #include <functional>
+#include <variant>
 #include <vector>
 
 #include "runtime/String.h"
@@ -26,6 +28,22 @@ enum class Kind {
   Custom,         // a control the form creates itself (see Form::CreateCustom)
 };
 
+class Control;
+class Label;
+class Edit;
+class RadioButton;
+class Container;
+class RadioGroup;
+class PictureButton;
+class FlatButton;
+class Image;
+
+// The form's member that keeps the control a row makes, e.g. `&LblUsuario`
+// for a `forms::Label* LblUsuario`. A member of another kind than the row's
+// is refused when the form is built.
+using ControlMember = std::variant<std::monostate, Label**, Edit**, RadioButton**, Container**,
+                                   RadioGroup**, PictureButton**, FlatButton**, Image**, Control**>;
+
 enum class Align { None, Top };
 enum class TextAlign { Left, Right };
 
@@ -41,6 +59,7 @@ struct FontSpec {
 
 struct ControlSpec {
   String Name{};
+  ControlMember Into{};
   Kind Type = Kind::Label;
   String Parent{};  // empty = the form itself
   String Caption{};
@@ -52,18 +71,18 @@ struct ControlSpec {
 
   // Kind-specific settings.
   std::vector<String> Items{};  // radio group items
-  int Columns = 1;            // radio group columns
-  int ItemIndex = -1;         // radio group selection
-  bool Checked = false;       // radio button
-  bool ReadOnly = false;      // edit
-  bool Password = false;      // edit: input shown as "*"
-  bool Default = false;       // picture button: Enter presses it
-  bool AutoSize = false;      // label: width and height follow the text
-  bool WordWrap = false;      // label
+  int Columns = 1;              // radio group columns
+  int ItemIndex = -1;           // radio group selection
+  bool Checked = false;         // radio button
+  bool ReadOnly = false;        // edit
+  bool Password = false;        // edit: input shown as "*"
+  bool Default = false;         // picture button: Enter presses it
+  bool AutoSize = false;        // label: width and height follow the text
+  bool WordWrap = false;        // label
   TextAlign Alignment = TextAlign::Left;
   Align Dock = Align::None;
-  int Picture = 0;            // resource id of the bitmap or PNG
-  int GlyphCount = 1;         // images in the bitmap strip: [enabled, disabled]
+  int Picture = 0;     // resource id of the bitmap or PNG
+  int GlyphCount = 1;  // images in the bitmap strip: [enabled, disabled]
   FontSpec Font{};
 
   std::function<void()> OnClick{};  // click, selection or change, by kind

@@ -9,7 +9,7 @@
 #include "components/GuidText.h"
 #include "components/USDCOMConnection.h"
 #include "fuzz/FuzzText.h"
-#include "platform/TableClassRegistry.h"
+#include "tests/native/support/TableClassRegistry.h"
 #include "runtime/Exceptions.h"
 
 using varnel::Guid;

@@ -8,21 +8,18 @@
 #include <functional>
 
 #include "forms/Layout.h"
+#include "forms/win32/Window.h"
 #include "runtime/String.h"
 
 namespace varnel::forms {
 
 class Form;
 
-class Control {
+class Control : public Window {
  public:
   Control(Form& form, const ControlSpec& row);
-  Control(const Control&) = delete;
-  Control& operator=(const Control&) = delete;
-  virtual ~Control() = default;
 
   const String& Name() const { return name_; }
-  HWND Handle() const { return hwnd_; }
   Form& Owner() const { return form_; }
 
   String Caption() const;
@@ -46,29 +43,40 @@ class Control {
   void SetHeight(int height);
 
   Align Dock() const { return dock_; }
-  // 0x00BBGGRR, or all ones for the window-text colour.
+  // 0x00BBGGRR, or kWindowTextColor.
   std::uint32_t TextColor() const { return textColor_; }
   void Repaint();
 
-  // Called by the form when this control sends a notification.
+  // What the control does with a notification it sent its parent.
   virtual void Notify(WORD code);
   // Owner-drawn controls paint here.
   virtual void DrawItem(const DRAWITEMSTRUCT&) {}
+  // Whether the "&" letter of its caption presses it.
+  virtual bool PressedByAccelerator() const { return false; }
+  // Where its top-docked children go; nullopt for a control without any.
+  virtual std::optional<RECT> AlignArea() const { return std::nullopt; }
 
   std::function<void()> OnClick;
 
  protected:
-  void Attach(HWND hwnd);
+  // Makes the control's window from its row: a child of the row's parent,
+  // with the next control identifier of the form.
+  void CreateFromRow(const ControlSpec& row, const wchar_t* className, DWORD style,
+                     DWORD exStyle = 0);
   HFONT Font() const { return font_; }
   void SetFont(HFONT font);
+  std::optional<LRESULT> Reflected(UINT msg, WPARAM wp, LPARAM lp) override;
+  Window* ChildObject(HWND child) const override;
 
  private:
   Form& form_;
   String name_;
-  HWND hwnd_ = nullptr;
   HFONT font_ = nullptr;  // owned by the form's font cache
   Align dock_ = Align::None;
-  std::uint32_t textColor_ = 0xFFFFFFFF;
+  std::uint32_t textColor_ = kWindowTextColor;
 };
+
+// The text of `hwnd` for drawing: "&x" marks an accelerator.
+String WindowText(HWND hwnd);
 
 }  // namespace varnel::forms

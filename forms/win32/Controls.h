@@ -28,6 +28,9 @@ class Edit : public Control {
   String Text() const { return Caption(); }
   void SetText(const String& text) { SetCaptionOnly(text); }
   void Notify(WORD code) override;
+
+ protected:
+  std::optional<LRESULT> Reflected(UINT msg, WPARAM wp, LPARAM lp) override;
 };
 
 class RadioButton : public Control {
@@ -44,13 +47,14 @@ class RadioButton : public Control {
 class Container : public Control {
  public:
   Container(Form& form, const ControlSpec& row);
-  bool IsGroup() const { return group_; }
   // Where top-docked children start: group boxes keep their frame free.
-  RECT AlignArea() const;
-  static void Register();
+  std::optional<RECT> AlignArea() const override;
+
+ protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void Paint(HDC dc) override;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   bool group_;
 };
 
@@ -63,9 +67,12 @@ class RadioGroup : public Container {
   RadioGroup(Form& form, const ControlSpec& row);
   int ItemIndex() const;
   void SetItemIndex(int index);
-  void ItemClicked();
+
+ protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
+  void ItemClicked();
   std::vector<HWND> items_;
   int lastIndex_;
 };
@@ -88,12 +95,17 @@ class Glyph {
   COLORREF transparent_ = 0;
 };
 
+// A button's glyph and text, centred together in `area` and moved by
+// `shift` pixels while pushed; disabled text is embossed grey.
+void DrawButtonFace(HDC dc, const RECT& area, const Glyph& glyph, const String& text, HFONT font,
+                    bool enabled, int shift);
+
 // Push button with a glyph left of its text (or alone, centred).
 class PictureButton : public Control {
  public:
   PictureButton(Form& form, const ControlSpec& row);
   void DrawItem(const DRAWITEMSTRUCT& item) override;
-  bool IsDefault() const { return default_; }
+  bool PressedByAccelerator() const override { return true; }
 
  private:
   Glyph glyph_;
@@ -105,13 +117,15 @@ class PictureButton : public Control {
 class FlatButton : public Control {
  public:
   FlatButton(Form& form, const ControlSpec& row);
-  static void Register();
+  bool PressedByAccelerator() const override { return true; }
+
+ protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void Paint(HDC dc) override;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-  LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
-  void Paint(HDC dc);
   void Click();
+  void Invalidate();
   Glyph glyph_;
   bool hot_ = false;
   bool pressed_ = false;
@@ -121,16 +135,15 @@ class FlatButton : public Control {
 class Image : public Control {
  public:
   Image(Form& form, const ControlSpec& row);
-  static void Register();
+
+ protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void Paint(HDC dc) override;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   std::vector<std::uint32_t> pixels_;  // 0xAARRGGBB, top-down
   int width_ = 0;
   int height_ = 0;
 };
-
-// The text of `hwnd` for drawing: "&x" marks an accelerator.
-String WindowText(HWND hwnd);
 
 }  // namespace varnel::forms

@@ -1,7 +1,6 @@
 #pragma once
 // A top-level window built from a layout table. The form owns its controls
-// and its fonts; its window procedure dispatches notifications to them and
-// hands every exception a handler throws to the host's error presentation.
+// and its fonts, and keeps each control in the typed member its row names.
 
 #include <windows.h>
 
@@ -12,6 +11,7 @@
 #include "forms/Layout.h"
 #include "forms/win32/Control.h"
 #include "forms/win32/Host.h"
+#include "forms/win32/Window.h"
 #include "platform/win32/Unique.h"
 
 namespace varnel::forms {
@@ -23,19 +23,14 @@ struct FormSpec {
   int ClientHeight = 0;
   bool MinimizeBox = false;
   bool MaximizeBox = false;
-  FontSpec Font;     // the font of the form and of every control
+  FontSpec Font;         // the font of the form and of every control
   HWND Owner = nullptr;  // owner window; nullptr = its own taskbar button
 };
 
-class Form {
+class Form : public Window {
  public:
   Form(IFormHost& host, const FormSpec& window);
-  Form(const Form&) = delete;
-  Form& operator=(const Form&) = delete;
-  virtual ~Form();
-
-  HWND Handle() const { return hwnd_.get(); }
-  IFormHost& Host() const { return host_; }
+  ~Form() override;
 
   String Caption() const;
   void SetCaption(const String& text);
@@ -51,11 +46,15 @@ class Form {
   void Hide();
   void BringToFront();
 
+  // Look-ups by name, kept until every form keeps its controls in typed
+  // members (the rows' Into); new code must not use them.
   template <typename T>
   T& Get(const String& name) const {
     return dynamic_cast<T&>(Find(name));
   }
   Control& Find(const String& name) const;
+  // The control whose window is `hwnd`, if it is one of this form's.
+  Control* ControlFor(HWND hwnd) const;
 
   // Lays out the top-docked controls of `parent` (nullptr = the form) again:
   // visible bands stack from the top, hidden ones take no room.
@@ -74,24 +73,25 @@ class Form {
 
  protected:
   // Creates the controls of a layout table, parents first, siblings in tab
-  // order. `custom` builds the controls of kind Custom.
+  // order, and stores each in its row's member. `custom` builds the
+  // controls of kind Custom.
   void Build(const Layout& layout,
              const std::function<std::unique_ptr<Control>(const ControlSpec&)>& custom = {});
   virtual void OnShow() {}
   // Close box or system menu: the main window terminates the application;
   // other windows decide for themselves.
   virtual void OnClose();
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  Window* ChildObject(HWND child) const override { return ControlFor(child); }
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-  LRESULT Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   void CreateChildren(const Layout& layout, const String& parent,
                       const std::function<std::unique_ptr<Control>(const ControlSpec&)>& custom);
-  Control* FromHandle(HWND hwnd) const;
+  std::unique_ptr<Control> CreateControl(
+      const ControlSpec& row,
+      const std::function<std::unique_ptr<Control>(const ControlSpec&)>& custom);
   bool PressAccelerator(wchar_t key);
 
-  IFormHost& host_;
-  win32::UniqueWindow hwnd_;
   HBRUSH faceBrush_ = nullptr;  // a system colour brush: never deleted
   std::vector<std::unique_ptr<Control>> controls_;
   std::map<String, Control*> byName_;

@@ -27,10 +27,9 @@ Pixels ReadBitmap(HBITMAP bitmap) {
   header.bmiHeader.biPlanes = 1;
   header.bmiHeader.biBitCount = 32;
   header.bmiHeader.biCompression = BI_RGB;
-  const HDC screen = ::GetDC(nullptr);
-  const int lines = ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(out.Height), out.Data.data(),
-                                &header, DIB_RGB_COLORS);
-  ::ReleaseDC(nullptr, screen);
+  const int lines =
+      ::GetDIBits(win32::UniqueWindowDC(nullptr).get(), bitmap, 0, static_cast<UINT>(out.Height),
+                  out.Data.data(), &header, DIB_RGB_COLORS);
   if (lines != out.Height) win32::RaiseLastOSError();
   return out;
 }
@@ -46,16 +45,17 @@ std::uint32_t Grey(std::uint32_t bgra) {
 }  // namespace
 
 Glyph::Glyph(int resourceId, int count) {
-  win32::UniqueBitmap loaded(static_cast<HBITMAP>(
-      ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId), IMAGE_BITMAP, 0, 0,
-                   LR_CREATEDIBSECTION)));
+  win32::UniqueBitmap loaded(
+      static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId),
+                                        IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
   if (!loaded) win32::RaiseLastOSError();
   const Pixels source = ReadBitmap(loaded.get());
   const int images = count > 1 ? count : 1;
   width_ = source.Width / images;
   height_ = source.Height;
-  transparent_ = source.Data.empty() ? 0 : source.Data[static_cast<std::size_t>(height_ - 1) *
-                                                       static_cast<std::size_t>(source.Width)];
+  transparent_ = source.Data.empty() ? 0
+                                     : source.Data[static_cast<std::size_t>(height_ - 1) *
+                                                   static_cast<std::size_t>(source.Width)];
 
   // One premultiplied strip of two images, enabled then disabled, whose
   // transparent pixels have alpha 0, for AlphaBlend.
@@ -75,7 +75,8 @@ Glyph::Glyph(int resourceId, int count) {
     for (int x = 0; x < width_; ++x) {
       const auto at = [&](int image) {
         return source.Data[static_cast<std::size_t>(y) * static_cast<std::size_t>(source.Width) +
-                           static_cast<std::size_t>(image * width_ + x)] & 0xFFFFFF;
+                           static_cast<std::size_t>(image * width_ + x)] &
+               0xFFFFFF;
       };
       const std::uint32_t enabled = at(0);
       const std::uint32_t disabled = images > 1 ? at(1) : (enabled == key ? key : Grey(enabled));
@@ -90,11 +91,10 @@ Glyph::Glyph(int resourceId, int count) {
 void Glyph::Draw(HDC dc, int x, int y, bool enabled) const {
   if (!bitmap_) return;
   win32::UniqueMemDC memory(::CreateCompatibleDC(dc));
-  const HGDIOBJ old = ::SelectObject(memory.get(), bitmap_.get());
+  const win32::UniqueSelectObject selected(memory.get(), bitmap_.get());
   BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
   ::AlphaBlend(dc, x, y, width_, height_, memory.get(), enabled ? 0 : width_, 0, width_, height_,
                blend);
-  ::SelectObject(memory.get(), old);
 }
 
 }  // namespace varnel::forms

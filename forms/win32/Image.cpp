@@ -1,8 +1,9 @@
+#include <span>
+
 #include "forms/PngDecoder.h"
 #include "forms/win32/Controls.h"
-#include "forms/win32/Create.h"
-
-#include <span>
+#include "forms/win32/Form.h"
+#include "platform/win32/Errors.h"
 
 namespace varnel::forms {
 
@@ -22,61 +23,41 @@ std::span<const std::uint8_t> Resource(int id) {
 
 }  // namespace
 
-void Image::Register() {
-  static const ATOM atom = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &Image::WindowProc;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.lpszClassName = kImageClass;
-    return ::RegisterClassExW(&wc);
-  }();
-  if (!atom) win32::RaiseLastOSError();
-}
-
 Image::Image(Form& form, const ControlSpec& row) : Control(form, row) {
-  Register();
+  RegisterWindowClass({.Name = kImageClass});
   if (row.Picture) {
     DecodedImage picture = DecodePng(Resource(row.Picture));
     width_ = picture.Width;
     height_ = picture.Height;
     pixels_ = std::move(picture.Pixels);
   }
-  Attach(detail::CreateChild(form, row, kImageClass, 0, 0, this));
+  CreateFromRow(row, kImageClass, 0);
 }
 
-LRESULT CALLBACK Image::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lp);
-    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<Image*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (msg == WM_NCDESTROY) ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-  if (!self || (msg != WM_PAINT && msg != WM_PRINTCLIENT && msg != WM_ERASEBKGND))
-    return ::DefWindowProcW(hwnd, msg, wp, lp);
-  if (msg == WM_ERASEBKGND) return 1;
-
-  PAINTSTRUCT ps{};
-  const HDC dc = msg == WM_PAINT ? ::BeginPaint(hwnd, &ps) : reinterpret_cast<HDC>(wp);
+void Image::Paint(HDC dc) {
   RECT rect{};
-  ::GetClientRect(hwnd, &rect);
-  if (self->pixels_.empty()) {
-    ::FillRect(dc, &rect, self->Owner().FaceBrush());
-  } else {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = self->width_;
-    info.bmiHeader.biHeight = -self->height_;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    ::SetStretchBltMode(dc, HALFTONE);
-    ::SetBrushOrgEx(dc, 0, 0, nullptr);
-    ::StretchDIBits(dc, 0, 0, rect.right, rect.bottom, 0, 0, self->width_, self->height_,
-                    self->pixels_.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+  ::GetClientRect(Handle(), &rect);
+  if (pixels_.empty()) {
+    ::FillRect(dc, &rect, Owner().FaceBrush());
+    return;
   }
-  if (msg == WM_PAINT) ::EndPaint(hwnd, &ps);
-  return 0;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width_;
+  info.bmiHeader.biHeight = -height_;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  ::SetStretchBltMode(dc, HALFTONE);
+  ::SetBrushOrgEx(dc, 0, 0, nullptr);
+  ::StretchDIBits(dc, 0, 0, rect.right, rect.bottom, 0, 0, width_, height_, pixels_.data(), &info,
+                  DIB_RGB_COLORS, SRCCOPY);
+}
+
+LRESULT Image::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (PaintMessage(msg, wp)) return 0;
+  if (msg == WM_ERASEBKGND) return 1;  // Paint covers every pixel
+  return Control::HandleMessage(msg, wp, lp);
 }
 
 }  // namespace varnel::forms

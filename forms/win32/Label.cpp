@@ -1,5 +1,6 @@
 #include "forms/win32/Controls.h"
-#include "forms/win32/Create.h"
+#include "forms/win32/Form.h"
+#include "platform/win32/Text.h"
 
 namespace varnel::forms {
 
@@ -10,7 +11,7 @@ Label::Label(Form& form, const ControlSpec& row) : Control(form, row), autoSize_
   } else {
     style |= row.WordWrap ? SS_LEFT : SS_LEFTNOWORDWRAP;
   }
-  Attach(detail::CreateChild(form, row, L"STATIC", style));
+  CreateFromRow(row, L"STATIC", style);
   // Where labels overlap, a later one is drawn over an earlier one. Labels
   // take no focus, so their place in the Z order does not touch tab order.
   ::SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -26,19 +27,19 @@ void Label::SetCaption(const String& text) {
 
 void Label::FitToText() {
   const String text = Caption();
-  const HDC dc = ::GetDC(Handle());
-  const HGDIOBJ old = ::SelectObject(dc, Font());
   RECT rect{0, 0, 0, 0};
-  if (text.empty()) {
-    TEXTMETRICW metrics{};
-    ::GetTextMetricsW(dc, &metrics);
-    rect.bottom = metrics.tmHeight;
-  } else {
-    ::DrawTextW(dc, win32::W(text), static_cast<int>(text.size()), &rect,
-                DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  {
+    const win32::UniqueWindowDC dc(Handle());
+    const win32::UniqueSelectObject selected(dc.get(), Font());
+    if (text.empty()) {
+      TEXTMETRICW metrics{};
+      ::GetTextMetricsW(dc.get(), &metrics);
+      rect.bottom = metrics.tmHeight;
+    } else {
+      ::DrawTextW(dc.get(), win32::W(text), static_cast<int>(text.size()), &rect,
+                  DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    }
   }
-  ::SelectObject(dc, old);
-  ::ReleaseDC(Handle(), dc);
   SetBounds(Left(), Top(), rect.right - rect.left, rect.bottom - rect.top);
 }
 

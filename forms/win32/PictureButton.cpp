@@ -1,20 +1,42 @@
 #include "forms/win32/Controls.h"
-#include "forms/win32/Create.h"
+#include "forms/win32/Form.h"
+#include "platform/win32/Text.h"
 
 namespace varnel::forms {
 
-String WindowText(HWND hwnd) {
-  const int length = ::GetWindowTextLengthW(hwnd);
-  String text(static_cast<std::size_t>(length) + 1, u'\0');
-  const int got = ::GetWindowTextW(hwnd, reinterpret_cast<wchar_t*>(text.data()), length + 1);
-  text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
-  return text;
+void DrawButtonFace(HDC dc, const RECT& area, const Glyph& glyph, const String& text, HFONT font,
+                    bool enabled, int shift) {
+  const win32::UniqueSelectObject selected(dc, font);
+  const auto length = static_cast<int>(text.size());
+  RECT measure{0, 0, 0, 0};
+  if (!text.empty()) ::DrawTextW(dc, win32::W(text), length, &measure, DT_CALCRECT | DT_SINGLELINE);
+  const int spacing = glyph && !text.empty() ? 4 : 0;
+  const int total = glyph.Width() + spacing + measure.right;
+  int x = (area.left + area.right - total) / 2 + shift;
+  const int middle = (area.top + area.bottom) / 2 + shift;
+  if (glyph) {
+    glyph.Draw(dc, x, middle - glyph.Height() / 2, enabled);
+    x += glyph.Width() + spacing;
+  }
+  if (text.empty()) return;
+  ::SetBkMode(dc, TRANSPARENT);
+  const int top = middle - measure.bottom / 2;
+  RECT textRect{x, top, x + measure.right, top + measure.bottom};
+  if (!enabled) {
+    // Embossed grey text, the classic disabled look.
+    ::SetTextColor(dc, ::GetSysColor(COLOR_BTNHIGHLIGHT));
+    RECT shadow = textRect;
+    ::OffsetRect(&shadow, 1, 1);
+    ::DrawTextW(dc, win32::W(text), length, &shadow, DT_SINGLELINE);
+  }
+  ::SetTextColor(dc, ::GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_BTNSHADOW));
+  ::DrawTextW(dc, win32::W(text), length, &textRect, DT_SINGLELINE);
 }
 
 PictureButton::PictureButton(Form& form, const ControlSpec& row)
     : Control(form, row), default_(row.Default) {
   if (row.Picture) glyph_ = Glyph(row.Picture, row.GlyphCount);
-  Attach(detail::CreateChild(form, row, L"BUTTON", WS_TABSTOP | BS_OWNERDRAW));
+  CreateFromRow(row, L"BUTTON", WS_TABSTOP | BS_OWNERDRAW);
   SetFont(form.FontFor(row.Font));
   if (default_) form.SetDefaultButton(this);
 }
@@ -24,7 +46,6 @@ void PictureButton::DrawItem(const DRAWITEMSTRUCT& item) {
   RECT rect = item.rcItem;
   const bool pushed = (item.itemState & ODS_SELECTED) != 0;
   const bool focused = (item.itemState & ODS_FOCUS) != 0;
-  const bool enabled = (item.itemState & ODS_DISABLED) == 0;
 
   ::FillRect(dc, &rect, Owner().FaceBrush());
   // The default button, and the focused one, wear a dark outer frame.
@@ -33,41 +54,8 @@ void PictureButton::DrawItem(const DRAWITEMSTRUCT& item) {
     ::InflateRect(&rect, -1, -1);
   }
   ::DrawFrameControl(dc, &rect, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
-
-  const String text = WindowText(item.hwndItem);
-  const HGDIOBJ old = ::SelectObject(dc, Font());
-  SIZE textSize{0, 0};
-  RECT measure{0, 0, 0, 0};
-  if (!text.empty()) {
-    ::DrawTextW(dc, win32::W(text), static_cast<int>(text.size()), &measure,
-                DT_CALCRECT | DT_SINGLELINE);
-    textSize = {measure.right, measure.bottom};
-  }
-  const int spacing = (glyph_ && !text.empty()) ? 4 : 0;
-  const int total = glyph_.Width() + spacing + textSize.cx;
-  const int shift = pushed ? 1 : 0;
-  int x = (item.rcItem.left + item.rcItem.right - total) / 2 + shift;
-  const int middle = (item.rcItem.top + item.rcItem.bottom) / 2 + shift;
-  if (glyph_) {
-    glyph_.Draw(dc, x, middle - glyph_.Height() / 2, enabled);
-    x += glyph_.Width() + spacing;
-  }
-  if (!text.empty()) {
-    ::SetBkMode(dc, TRANSPARENT);
-    RECT textRect{x, middle - textSize.cy / 2, x + textSize.cx, middle - textSize.cy / 2 + textSize.cy};
-    if (enabled) {
-      ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
-    } else {
-      // Embossed grey text, the classic disabled look.
-      ::SetTextColor(dc, ::GetSysColor(COLOR_BTNHIGHLIGHT));
-      RECT shadow = textRect;
-      ::OffsetRect(&shadow, 1, 1);
-      ::DrawTextW(dc, win32::W(text), static_cast<int>(text.size()), &shadow, DT_SINGLELINE);
-      ::SetTextColor(dc, ::GetSysColor(COLOR_BTNSHADOW));
-    }
-    ::DrawTextW(dc, win32::W(text), static_cast<int>(text.size()), &textRect, DT_SINGLELINE);
-  }
-  ::SelectObject(dc, old);
+  DrawButtonFace(dc, item.rcItem, glyph_, WindowText(item.hwndItem), Font(),
+                 (item.itemState & ODS_DISABLED) == 0, pushed ? 1 : 0);
   if (focused) {
     RECT focus = item.rcItem;
     ::InflateRect(&focus, -4, -4);

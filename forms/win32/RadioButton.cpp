@@ -1,5 +1,5 @@
 #include "forms/win32/Controls.h"
-#include "forms/win32/Create.h"
+#include "forms/win32/Form.h"
 
 namespace varnel::forms {
 
@@ -20,7 +20,7 @@ void MoveTabStopToChecked(HWND parent) {
 }  // namespace
 
 RadioButton::RadioButton(Form& form, const ControlSpec& row) : Control(form, row) {
-  Attach(detail::CreateChild(form, row, L"BUTTON", BS_AUTORADIOBUTTON));
+  CreateFromRow(row, L"BUTTON", BS_AUTORADIOBUTTON);
   SetFont(form.FontFor(row.Font));
   if (row.Checked) SetChecked(true);
   MoveTabStopToChecked(::GetParent(Handle()));

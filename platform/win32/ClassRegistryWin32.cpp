@@ -6,7 +6,6 @@
 
 #include "platform/win32/Errors.h"
 #include "platform/win32/Text.h"
-#include "platform/win32/Unique.h"
 
 namespace varnel::win32 {
 
@@ -18,24 +17,12 @@ Guid FromGUID(const GUID& id) noexcept { return std::bit_cast<Guid>(id); }
 
 namespace {
 
-// Holds the dispatch interface of a created object; the last owner releases it.
-class DispatchServerObject final : public IServerObject {
- public:
-  explicit DispatchServerObject(ComPtr<IDispatch> dispatch) : dispatch_(std::move(dispatch)) {}
-  void* Dispatch() const noexcept override { return dispatch_.get(); }
-
- private:
-  ComPtr<IDispatch> dispatch_;
-};
-
 // The object was asked for as IUnknown; the connection keeps its IDispatch.
-HRESULT KeepDispatch(IUnknown* unknown, ServerObject& object) {
+ServerObject KeepDispatch(IUnknown* unknown) {
   ComPtr<IDispatch> dispatch;
-  const HRESULT hr = unknown->QueryInterface(IID_IDispatch, dispatch.put_void());
-  if (FAILED(hr)) return hr;
-  if (!dispatch) return E_NOINTERFACE;
-  object = std::make_shared<DispatchServerObject>(std::move(dispatch));
-  return S_OK;
+  OleCheck(unknown->QueryInterface(IID_IDispatch, dispatch.put_void()));
+  if (!dispatch) throw MakeOleError(E_NOINTERFACE);
+  return std::make_shared<DispatchServerObject>(std::move(dispatch));
 }
 
 }  // namespace
@@ -51,62 +38,49 @@ ClassRegistryWin32::ClassRegistryWin32() {
   }
 }
 
-std::int32_t ClassRegistryWin32::CLSIDFromProgID(const String& progID, Guid& clsid) {
-  const String copy = progID;  // NUL-terminated copy for the call
-  GUID id = ToGUID(clsid);
-  const HRESULT hr = ::CLSIDFromProgID(W(copy), &id);
-  clsid = FromGUID(id);
-  return hr;
+Guid ClassRegistryWin32::ClassOf(const String& progID) {
+  GUID id{};
+  const HRESULT hr = ::CLSIDFromProgID(W(progID), &id);
+  if (hr != S_OK) throw MakeOleError(hr);
+  return FromGUID(id);
 }
 
-std::int32_t ClassRegistryWin32::ProgIDFromCLSID(const Guid& clsid, String& progID) {
+std::optional<String> ClassRegistryWin32::NameOf(const Guid& clsid) {
   UniqueCoTaskString text;
+  if (::ProgIDFromCLSID(ToGUID(clsid), text.put()) != S_OK) return std::nullopt;
+  return FromW(text.get());
+}
+
+String ClassRegistryWin32::TextOf(const Guid& clsid) {
+  UniqueCoTaskString text;
+  OleCheck(::StringFromCLSID(ToGUID(clsid), text.put()));
+  return FromW(text.get());
+}
+
+Guid ClassRegistryWin32::ClassOfText(const String& text) {
+  GUID id{};
+  OleCheck(::CLSIDFromString(W(text), &id));
+  return FromGUID(id);
+}
+
+ServerObject ClassRegistryWin32::Create(const Guid& clsid, const String& computer,
+                                        std::uint32_t context) {
   const GUID id = ToGUID(clsid);
-  const HRESULT hr = ::ProgIDFromCLSID(id, text.put());
-  if (hr == S_OK) progID = FromW(text.get());
-  return hr;
-}
-
-std::int32_t ClassRegistryWin32::StringFromCLSID(const Guid& clsid, String& text) {
-  UniqueCoTaskString buffer;
-  const GUID id = ToGUID(clsid);
-  const HRESULT hr = ::StringFromCLSID(id, buffer.put());
-  if (SUCCEEDED(hr)) text = FromW(buffer.get());
-  return hr;
-}
-
-std::int32_t ClassRegistryWin32::CLSIDFromString(const String& text, Guid& clsid) {
-  GUID id = ToGUID(clsid);
-  const HRESULT hr = ::CLSIDFromString(W(text), &id);
-  if (SUCCEEDED(hr)) clsid = FromGUID(id);
-  return hr;
-}
-
-String ClassRegistryWin32::ErrorText(std::int32_t code) { return MakeOleError(code).Message(); }
-
-std::int32_t ClassRegistryWin32::CreateInstance(const Guid& clsid, std::uint32_t context,
-                                                ServerObject& object) {
   ComPtr<IUnknown> unknown;
-  const GUID id = ToGUID(clsid);
-  const HRESULT hr = ::CoCreateInstance(id, nullptr, context, IID_IUnknown, unknown.put_void());
-  if (FAILED(hr)) return hr;
-  return KeepDispatch(unknown.get(), object);
-}
-
-std::int32_t ClassRegistryWin32::CreateInstanceEx(const Guid& clsid, const String& computer,
-                                                  std::uint32_t context, ServerObject& object) {
-  if (!coCreateInstanceEx_) return E_NOTIMPL;
+  if (computer.empty()) {
+    OleCheck(::CoCreateInstance(id, nullptr, context, IID_IUnknown, unknown.put_void()));
+    return KeepDispatch(unknown.get());
+  }
+  if (!coCreateInstanceEx_) throw MakeOleError(E_NOTIMPL);
   String name = computer;
   COSERVERINFO server{};
   server.pwszName = const_cast<wchar_t*>(W(name));
   MULTI_QI query{&IID_IUnknown, nullptr, S_OK};
-  const GUID id = ToGUID(clsid);
   const HRESULT hr = coCreateInstanceEx_(id, nullptr, context, &server, 1, &query);
-  ComPtr<IUnknown> unknown;
   unknown.reset(query.pItf);  // owned from here on, whatever the results say
-  if (FAILED(hr)) return hr;
-  if (FAILED(query.hr)) return query.hr;
-  return KeepDispatch(unknown.get(), object);
+  OleCheck(hr);
+  OleCheck(query.hr);
+  return KeepDispatch(unknown.get());
 }
 
 String ClassRegistryWin32::LocalComputerName() {

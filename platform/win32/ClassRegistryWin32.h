@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "platform/ClassRegistry.h"
+#include "platform/win32/Unique.h"
 
 namespace varnel::win32 {
 
@@ -14,22 +15,28 @@ class ClassRegistryWin32 final : public IClassRegistry {
  public:
   ClassRegistryWin32();
 
-  std::int32_t CLSIDFromProgID(const String& progID, Guid& clsid) override;
-  std::int32_t ProgIDFromCLSID(const Guid& clsid, String& progID) override;
-  std::int32_t StringFromCLSID(const Guid& clsid, String& text) override;
-  std::int32_t CLSIDFromString(const String& text, Guid& clsid) override;
-  String ErrorText(std::int32_t code) override;
-  std::int32_t CreateInstance(const Guid& clsid, std::uint32_t context,
-                              ServerObject& object) override;
-  bool HasCreateInstanceEx() const override { return coCreateInstanceEx_ != nullptr; }
-  std::int32_t CreateInstanceEx(const Guid& clsid, const String& computer, std::uint32_t context,
-                                ServerObject& object) override;
+  Guid ClassOf(const String& progID) override;
+  std::optional<String> NameOf(const Guid& clsid) override;
+  String TextOf(const Guid& clsid) override;
+  Guid ClassOfText(const String& text) override;
+  ServerObject Create(const Guid& clsid, const String& computer, std::uint32_t context) override;
+  bool RemoteAvailable() const override { return coCreateInstanceEx_ != nullptr; }
   String LocalComputerName() override;
 
  private:
   using CoCreateInstanceExFn = HRESULT(WINAPI*)(REFCLSID, IUnknown*, DWORD, COSERVERINFO*, DWORD,
                                                 MULTI_QI*);
   CoCreateInstanceExFn coCreateInstanceEx_ = nullptr;
+};
+
+// A server object made by ClassRegistryWin32: its dispatch interface.
+class DispatchServerObject final : public IServerObject {
+ public:
+  explicit DispatchServerObject(ComPtr<IDispatch> dispatch) : dispatch_(std::move(dispatch)) {}
+  IDispatch* Dispatch() const noexcept { return dispatch_.get(); }
+
+ private:
+  ComPtr<IDispatch> dispatch_;
 };
 
 // The platform's GUID and ours have the same layout; these copy between them.

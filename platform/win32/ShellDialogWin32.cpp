@@ -15,9 +15,10 @@ bool ShellDialogWin32::FolderExists(const String& path) {
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return false;
   if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return true;
   // A junction or link counts only when it leads somewhere that opens.
-  UniqueHandle handle(::CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  return handle.get() != INVALID_HANDLE_VALUE && handle.get() != nullptr;
+  const UniqueFile handle(::CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                        nullptr));
+  return static_cast<bool>(handle);
 }
 
 std::optional<String> ShellDialogWin32::Show(const OpenDialogRequest& request) {
@@ -53,8 +54,7 @@ std::optional<String> ShellDialogWin32::Show(const OpenDialogRequest& request) {
   if (FAILED(dialog->GetResult(item.put())) || !item) return std::nullopt;
   UniqueCoTaskString name;
   if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, name.put())) || !name) {
-    if (FAILED(item->GetDisplayName(SIGDN_NORMALDISPLAY, name.put())) || !name)
-      return std::nullopt;
+    if (FAILED(item->GetDisplayName(SIGDN_NORMALDISPLAY, name.put())) || !name) return std::nullopt;
   }
   return FromW(name.get());
 }

@@ -2,8 +2,8 @@
 // One move-only owner for every kind of handle: the close function is a
 // template parameter, the invalid value too. Copying is deleted.
 
-#include <windows.h>
 #include <objbase.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <utility>
@@ -56,6 +56,8 @@ inline void DeleteDCNoThrow(HDC dc) noexcept { ::DeleteDC(dc); }
 inline void DestroyIconNoThrow(HICON icon) noexcept { ::DestroyIcon(icon); }
 
 using UniqueHandle = Unique<HANDLE, CloseHandleNoThrow>;
+// What CreateFileW returns: its failure value is INVALID_HANDLE_VALUE, not 0.
+using UniqueFile = Unique<HANDLE, CloseHandleNoThrow, -1>;
 using UniqueFind = Unique<HANDLE, FindCloseNoThrow, -1>;
 using UniqueKey = Unique<HKEY, RegCloseKeyNoThrow>;
 using UniqueGdi = Unique<HGDIOBJ, DeleteObjectNoThrow>;
@@ -68,6 +70,57 @@ using UniqueIcon = Unique<HICON, DestroyIconNoThrow>;
 
 // A CoTaskMem-allocated wide string, as COM hands them out.
 using UniqueCoTaskString = Unique<wchar_t*, CoTaskMemFreeNoThrow>;
+
+// The DC of one WM_PAINT: BeginPaint here, EndPaint on every way out.
+class UniquePaintDC {
+ public:
+  explicit UniquePaintDC(HWND window) noexcept : window_(window), dc_(::BeginPaint(window, &ps_)) {}
+  UniquePaintDC(const UniquePaintDC&) = delete;
+  UniquePaintDC& operator=(const UniquePaintDC&) = delete;
+  ~UniquePaintDC() { ::EndPaint(window_, &ps_); }
+  HDC get() const noexcept { return dc_; }
+  explicit operator bool() const noexcept { return dc_ != nullptr; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT ps_{};
+  HDC dc_;
+};
+
+// A window's (or, for nullptr, the screen's) DC: GetDC here, ReleaseDC on
+// every way out.
+class UniqueWindowDC {
+ public:
+  explicit UniqueWindowDC(HWND window) noexcept : window_(window), dc_(::GetDC(window)) {}
+  UniqueWindowDC(const UniqueWindowDC&) = delete;
+  UniqueWindowDC& operator=(const UniqueWindowDC&) = delete;
+  ~UniqueWindowDC() {
+    if (dc_) ::ReleaseDC(window_, dc_);
+  }
+  HDC get() const noexcept { return dc_; }
+  explicit operator bool() const noexcept { return dc_ != nullptr; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// A GDI object selected into a DC for one scope; the one it replaced goes
+// back on every way out. Declare it after the owner of the object, so that
+// it is deselected before the object is deleted.
+class UniqueSelectObject {
+ public:
+  UniqueSelectObject(HDC dc, HGDIOBJ object) noexcept : dc_(dc), old_(::SelectObject(dc, object)) {}
+  UniqueSelectObject(const UniqueSelectObject&) = delete;
+  UniqueSelectObject& operator=(const UniqueSelectObject&) = delete;
+  ~UniqueSelectObject() {
+    if (old_) ::SelectObject(dc_, old_);
+  }
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
 
 // COM pointer: Release on every way out.
 template <typename I>

@@ -7,7 +7,7 @@
 
 #include "components/GuidText.h"
 #include "components/USDCOMConnection.h"
-#include "platform/TableClassRegistry.h"
+#include "native/support/TableClassRegistry.h"
 #include "runtime/Exceptions.h"
 
 using namespace varnel;
@@ -24,7 +24,6 @@ class FakeServer final : public IServerObject {
  public:
   explicit FakeServer(std::vector<std::string>& log) : log_(log) { log_.push_back("create"); }
   ~FakeServer() override { log_.push_back("release"); }
-  void* Dispatch() const noexcept override { return const_cast<FakeServer*>(this); }
 
  private:
   std::vector<std::string>& log_;
@@ -86,15 +85,15 @@ TEST_F(DcomTest, RegisteredNameReadsAsItsBracedUpperCaseIdentifier) {
 
 TEST_F(DcomTest, SameNameTwiceMakesOneLookupAndMissesALaterRegistration) {
   dcom.SetServerName(u"Gama.GamaDMR");
-  EXPECT_EQ(registry.ProgIDLookups(), 1);
+  EXPECT_EQ(registry.NameLookups(), 1);
   EXPECT_EQ(dcom.ServerGUID(), u"");
   registry.Register(u"Gama.GamaDMR", kBeta);
   dcom.SetServerName(u"Gama.GamaDMR");
-  EXPECT_EQ(registry.ProgIDLookups(), 1);
+  EXPECT_EQ(registry.NameLookups(), 1);
   EXPECT_EQ(dcom.ServerGUID(), u"");
   // A name that differs only in letter case is a different name.
   dcom.SetServerName(u"gama.gamadmr");
-  EXPECT_EQ(registry.ProgIDLookups(), 2);
+  EXPECT_EQ(registry.NameLookups(), 2);
   EXPECT_EQ(dcom.ServerGUID(), kBetaText);
 }
 
@@ -104,7 +103,7 @@ TEST_F(DcomTest, UnregisteredNameAfterARegisteredOneReadsEmpty) {
   dcom.SetServerName(u"Nadie.NadieDMR");
   EXPECT_EQ(dcom.ServerGUID(), u"");
   EXPECT_EQ(dcom.ServerName(), u"Nadie.NadieDMR");
-  EXPECT_EQ(registry.StringFromCLSIDCalls(), 1);  // an empty read asks nothing
+  EXPECT_EQ(registry.TextOfCalls(), 1);  // an empty read asks nothing
 }
 
 TEST_F(DcomTest, IdentifierWithZeroLeadingPartsReadsEmptyWhateverItsLastBytes) {
@@ -121,7 +120,7 @@ TEST_F(DcomTest, IdentifierWithZeroLeadingPartsReadsEmptyWhateverItsLastBytes) {
 
 TEST_F(DcomTest, PlatformFailureToMakeTheTextRaisesOleError) {
   dcom.SetServerName(u"Alfa.AlfaDMR");
-  registry.FailStringFromCLSID(static_cast<std::int32_t>(0x8007000Eu));
+  registry.FailTextOf(static_cast<std::int32_t>(0x8007000Eu));
   try {
     (void)dcom.ServerGUID();
     FAIL() << "no exception";
@@ -156,7 +155,7 @@ TEST_F(DcomTest, ServerGUIDTextFindsTheNameBack) {
   dcom.SetServerGUID(u"{0badf00d-1111-2222-3344-5566778899aa}");
   EXPECT_EQ(dcom.ServerName(), u"Beta.BetaDMR");
   EXPECT_EQ(dcom.ServerGUID(), kBetaText);
-  EXPECT_EQ(registry.ProgIDLookups(), 0);  // the name is stored, not looked up
+  EXPECT_EQ(registry.NameLookups(), 0);  // the name is stored, not looked up
   // An identifier nobody registered keeps the last name.
   dcom.SetServerGUID(u"{99999999-1111-2222-3344-5566778899AA}");
   EXPECT_EQ(dcom.ServerName(), u"Beta.BetaDMR");
@@ -232,7 +231,7 @@ TEST(GuidText, FormatsAndParsesEveryByteInTextOrder) {
 TEST_F(DcomTest, WhileLoadingANameIsOnlyStored) {
   dcom.BeginLoading();
   dcom.SetServerName(u"Alfa.AlfaDMR");
-  EXPECT_EQ(registry.ProgIDLookups(), 0);
+  EXPECT_EQ(registry.NameLookups(), 0);
   EXPECT_EQ(dcom.ServerGUID(), u"");
   EXPECT_EQ(dcom.ServerName(), u"Alfa.AlfaDMR");
   // A connect asked for by the layout waits for the end of loading.
@@ -278,7 +277,7 @@ TEST_F(DcomTest, ConnectAndDisconnectRunEventsClientsAndStepsInOrder) {
   dcom.SetConnected(true);
   EXPECT_TRUE(dcom.Connected());
   ASSERT_EQ(registry.CreateCalls().size(), 1u);
-  EXPECT_FALSE(registry.CreateCalls()[0].ex);
+  EXPECT_FALSE(registry.CreateCalls()[0].remote);
   EXPECT_EQ(registry.CreateCalls()[0].context, 5u);
   EXPECT_EQ(registry.CreateCalls()[0].clsid, kAlfa);
   dcom.SetConnected(true);              // same state: nothing
@@ -303,7 +302,7 @@ TEST_F(DcomTest, ComputerNameChoosesTheRemoteCallAndItsContext) {
   EXPECT_FALSE(dcom.Connected());
   dcom.SetConnected(true);
   ASSERT_EQ(registry.CreateCalls().size(), 2u);
-  EXPECT_TRUE(registry.CreateCalls()[0].ex);
+  EXPECT_TRUE(registry.CreateCalls()[0].remote);
   EXPECT_EQ(registry.CreateCalls()[0].computer, u"servidor1");
   EXPECT_EQ(registry.CreateCalls()[0].context, 21u);
   EXPECT_EQ(registry.CreateCalls()[1].computer, u"otro");
@@ -347,7 +346,7 @@ TEST_F(DcomTest, BlankComputerNameReadsLocalMachineButIsStillTried) {
             u"SDCOM DCOM. Non successful connection Server!\r\r"
             u"ComputerName: REMOTO\rServer Name: Beta.BetaDMR\r\r"
             u"Error message:\rOLE error 80080005");
-  registry.SetCreateInstanceExAvailable(false);
+  registry.SetRemoteAvailable(false);
   EXPECT_EQ(ConnectFailure(),
             u"SDCOM DCOM. Non successful connection Server!\r\r"
             u"ComputerName: REMOTO\rServer Name: Beta.BetaDMR\r\r"

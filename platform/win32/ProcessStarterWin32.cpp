@@ -53,7 +53,8 @@ std::unique_ptr<IStartedProcess> ProcessStarterWin32::Start(const String& progra
   // hidden by SW_HIDE), so that a Ctrl+C typed in ours, which only stops the
   // run, does not end a program half-way through writing the registry, and
   // what a console tool prints does not mix into our lines.
-  request.fMask = SEE_MASK_NOCLOSEPROCESS | (silent_ ? SEE_MASK_FLAG_NO_UI | SEE_MASK_NO_CONSOLE : 0);
+  request.fMask =
+      SEE_MASK_NOCLOSEPROCESS | (silent_ ? SEE_MASK_FLAG_NO_UI | SEE_MASK_NO_CONSOLE : 0);
   request.hwnd = owner_;
   request.lpVerb = nullptr;
   request.lpFile = W(program);

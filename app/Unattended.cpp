@@ -81,7 +81,6 @@ class ThreadPump final : public IMessagePump {
 };
 
 String EnvironmentVariable(const String& name) {
-  if (name.empty()) return {};
   std::vector<wchar_t> buffer(256);
   for (;;) {
     ::SetLastError(ERROR_SUCCESS);
@@ -91,6 +90,15 @@ String EnvironmentVariable(const String& name) {
     if (length < buffer.size()) return win32::FromW(buffer.data(), length);
     buffer.resize(length);
   }
+}
+
+// Reads the variable and removes it from this process's environment, so
+// that no program the run starts inherits the password.
+String TakeEnvironmentVariable(const String& name) {
+  if (name.empty()) return {};  // no /password-env
+  const String value = EnvironmentVariable(name);
+  ::SetEnvironmentVariableW(win32::W(name), nullptr);
+  return value;
 }
 
 int Run(const std::vector<String>& arguments) {
@@ -120,6 +128,10 @@ int Run(const std::vector<String>& arguments) {
     }
   }
 
+  // Nobody is there to close a box of the system's: a server that crashes
+  // must end, not wait for one. Started programs inherit this mode.
+  ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+
   OleSession ole;
   win32::VersionSourceWin32 versions;
   win32::ProcessStarterWin32 processes(nullptr, /*silent=*/true);
@@ -142,9 +154,9 @@ int Run(const std::vector<String>& arguments) {
         win32::RaiseLastOSError();
     };
   }
+  const String password = TakeEnvironmentVariable(options.PasswordVariable);
   ConsoleStop stop;
-  return setup::RunUnattended(options, EnvironmentVariable(options.PasswordVariable), services,
-                              stop, output);
+  return setup::RunUnattended(options, password, services, stop, output);
 }
 
 }  // namespace

@@ -23,6 +23,10 @@ auto WithPlainException(Body&& body) -> decltype(body()) {
 
 }  // namespace
 
+String ClassAppIdKey(IAppIdRegistry& registry, const String& guid) {
+  return AppIdFor(guid, registry.ReadClassAppId(AppIdKeyName(guid)));
+}
+
 CommandRunner::Outcome CommandRunner::StartAndWait(const String& program, const String& parameters,
                                                    const IStopSignal* stop, String& refusal) {
   return WithPlainException([&] {
@@ -95,7 +99,7 @@ void CommandRunner::AsignarPermisosDcom(const String& guid, const IIdentitySourc
   IdentityRecord own;
   IdentityRecord& found = record ? *record : own;
   WithPlainException([&] {
-    found.AppId = AppIdFor(guid, registry_.ReadClassAppId(AppIdKeyName(guid)));
+    found.AppId = ClassAppIdKey(registry_, guid);
     // DComPerm never creates the key: starting it would change nothing.
     if (!registry_.ReadRunAs(found.AppId).KeyExists)
       throw Exception(MissingAppIdReason(found.AppId));

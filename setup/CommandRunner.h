@@ -25,6 +25,10 @@ class IIdentitySource {
   virtual String Contrasena() const = 0;
 };
 
+// The AppID key DCOM reads for the class `guid` (braced or not): the one
+// the class's "AppID" value names, else the class's own identifier.
+String ClassAppIdKey(IAppIdRegistry& registry, const String& guid);
+
 class CommandRunner {
  public:
   CommandRunner(IProcessStarter& starter, IMessagePump& pump, IAppIdRegistry& registry) noexcept

@@ -7,6 +7,7 @@
 #include "components/Component.h"
 #include "components/USDCOMConnection.h"
 #include "runtime/Exceptions.h"
+#include "setup/CommandRunner.h"
 #include "setup/FileSearch.h"
 #include "setup/JsonReport.h"
 #include "setup/RegistrationRun.h"
@@ -115,7 +116,10 @@ class LineProgress final : public IRunProgress {
 };
 
 // /whatif: what each server has now, starting nothing and changing nothing.
-void Inspect(const TStringList& archivos, UnattendedServices& services, Reporter& reporter) {
+void Inspect(const TStringList& archivos, UnattendedServices& services, Reporter& reporter,
+             Position& position) {
+  position.Phase = ReportPhase::WhatIf;
+  position.Done = 0;
   TComponent components;
   SDCOMConnection* dcom = new SDCOMConnection(&components, services.Classes);
   for (const String& path : archivos) {
@@ -126,11 +130,12 @@ void Inspect(const TStringList& archivos, UnattendedServices& services, Reporter
     dcom->SetServerName(item.ProgId);
     item.Clsid = dcom->ServerGUID();
     if (!item.Clsid.empty()) {
-      const RunAsValue runAs = services.AppIds.ReadRunAs(
-          AppIdFor(item.Clsid, services.AppIds.ReadClassAppId(item.Clsid)));
+      const RunAsValue runAs =
+          services.AppIds.ReadRunAs(ClassAppIdKey(services.AppIds, item.Clsid));
       if (runAs.ValuePresent) item.RunAs = runAs.Text;
     }
     reporter.Item(item);
+    ++position.Done;
   }
 }
 
@@ -168,7 +173,7 @@ int RunUnattended(const UnattendedOptions& options, const String& password,
       return kExitNothingFound;
     }
     if (options.WhatIf) {
-      Inspect(archivos, services, reporter);
+      Inspect(archivos, services, reporter, position);
       reporter.Summary(true, static_cast<std::size_t>(archivos.Count()), 0, seconds());
       return kExitSuccess;
     }
@@ -215,14 +220,7 @@ int RunUnattended(const UnattendedOptions& options, const String& password,
   } else {
     std::optional<std::int32_t> sinProcesar;
     if (informe.Stopped) sinProcesar = informe.NotHandled;
-    // The box's text, one output line per line.
-    const String text = ErrorSummaryText(errores, sinProcesar);
-    for (std::size_t start = 0;;) {
-      const std::size_t end = text.find(u'\n', start);
-      output.Line(text.substr(start, end - start));
-      if (end == String::npos) break;
-      start = end + 1;
-    }
+    output.Line(ErrorSummaryText(errores, sinProcesar));
     if (!ending.empty()) output.Line(ending);
   }
   reporter.Summary(success, static_cast<std::size_t>(archivos.Count()), failed, seconds());

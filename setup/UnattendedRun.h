@@ -37,8 +37,10 @@ struct UnattendedServices {
 };
 
 struct UnattendedOutput {
-  std::function<void(const String&)> Line;       // standard output, one line
-  std::function<void(const String&)> ErrorLine;  // standard error, one line
+  // Standard output and standard error: a text of one or more lines,
+  // separated by "\n" (the summary is the box's text, line for line).
+  std::function<void(const String&)> Line;
+  std::function<void(const String&)> ErrorLine;
   std::function<void(const std::string&)> Report;  // one JSON line (UTF-8); may be empty
 };
 

@@ -49,7 +49,12 @@ std::unique_ptr<IStartedProcess> ProcessStarterWin32::Start(const String& progra
                                                             String& refusal) {
   SHELLEXECUTEINFOW request{};
   request.cbSize = sizeof(request);
-  request.fMask = SEE_MASK_NOCLOSEPROCESS | (silent_ ? SEE_MASK_FLAG_NO_UI : 0);
+  // Silent: no box of the shell's, and a console of the program's own (kept
+  // hidden by SW_HIDE), so that a Ctrl+C typed in ours, which only stops the
+  // run, does not end a program half-way through writing the registry, and
+  // what a console tool prints does not mix into our lines.
+  request.fMask =
+      SEE_MASK_NOCLOSEPROCESS | (silent_ ? SEE_MASK_FLAG_NO_UI | SEE_MASK_NO_CONSOLE : 0);
   request.hwnd = owner_;
   request.lpVerb = nullptr;
   request.lpFile = W(program);

@@ -12,7 +12,8 @@ namespace varnel::win32 {
 class ProcessStarterWin32 final : public IProcessStarter {
  public:
   // `owner`: the application's hidden top-level window (may be null).
-  // `silent`: the shell shows no box of its own, for a run nobody watches.
+  // `silent`: for a run nobody watches: the shell shows no box of its own,
+  // and a console program gets a console of its own instead of ours.
   explicit ProcessStarterWin32(HWND owner, bool silent = false) noexcept
       : owner_(owner), silent_(silent) {}
   std::unique_ptr<IStartedProcess> Start(const String& program, const String& parameters,

@@ -183,5 +183,21 @@ TEST(Unattended, WhatIfReportsWithoutChangingAnything) {
   EXPECT_TRUE((*nada)["runAs"].is_null());
 }
 
+// The password's variable is taken out of the environment before anything
+// starts. Here it is the one the stand-in DComPerm writes its record to: the
+// tool sets the identity, and a record would show that it saw the variable.
+TEST(Unattended, ThePasswordVariableReachesNoStartedProgram) {
+  const ServerKeys keys({u"UxUnEnv"});
+  const TempFolder folder(u"UxUnEnv");
+  const String server = folder.File(u"UxUnEnv.exe");
+  CopyFileTo(ServerFixture(u"server"), server);
+  const Outcome outcome =
+      RunUnattended(u"UxUnEnv", u"/program " + server +
+                                    u" /identity user /user op /password-env VARNEL_DCOMPERM_LOG");
+  EXPECT_EQ(outcome.ExitCode, 0u) << U8(outcome.Output);
+  EXPECT_EQ(RunAsOf(ExpectedClsid(u"UxUnEnv")), u"op") << "DComPerm did not run";
+  EXPECT_TRUE(outcome.DComPerm.Argv.empty()) << "DComPerm inherited the password's variable";
+}
+
 }  // namespace
 }  // namespace varnel::ui::run

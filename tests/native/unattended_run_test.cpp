@@ -1,0 +1,99 @@
+// The unattended run over doubles: what it reports when the run ends early.
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "platform/TableClassRegistry.h"
+#include "runtime/Exceptions.h"
+#include "setup/UnattendedRun.h"
+
+using namespace varnel;
+using namespace varnel::setup;
+using nlohmann::json;
+
+namespace {
+
+// Services a /whatif over one program never starts or enumerates anything
+// with; a call to them is a fault of the run.
+class Untouched final : public IVersionSource,
+                        public IProcessStarter,
+                        public IMessagePump,
+                        public IFolderEnumerator,
+                        public IClock {
+ public:
+  std::uint32_t FileVersionInfoSize(const String&) override { return Fail<std::uint32_t>(); }
+  bool FileVersionInfo(const String&, std::span<std::byte>) override { return Fail<bool>(); }
+  bool QueryValue(std::span<const std::byte>, const String&, VersionValue&) override {
+    return Fail<bool>();
+  }
+  std::uint32_t LastError() override { return 0; }
+  String SystemErrorText(std::uint32_t) override { return {}; }
+  std::unique_ptr<IStartedProcess> Start(const String&, const String&, String&) override {
+    return Fail<std::unique_ptr<IStartedProcess>>();
+  }
+  void ProcessMessages() override {}
+  bool Terminated() const override { return false; }
+  void Enumerate(const String&, const std::function<void(const FolderEntry&)>&) override {
+    Fail<int>();
+  }
+  std::optional<FolderIdentity> Identity(const String&) override { return Fail<std::nullopt_t>(); }
+  TDateTime Now() override { return TDateTime(); }
+  char16_t TimeSeparator() override { return u':'; }
+
+ private:
+  template <typename T>
+  static T Fail() {
+    ADD_FAILURE() << "a /whatif run used a service it must not use";
+    throw Exception(u"not used");
+  }
+};
+
+// An AppID store whose class look-up cannot be read.
+class UnreadableAppIds final : public IAppIdRegistry {
+ public:
+  RunAsValue ReadRunAs(const String&) override { return {}; }
+  std::optional<String> ReadClassAppId(const String&) override {
+    throw Exception(u"Acceso denegado.");
+  }
+};
+
+class NoStop final : public IStopSignal {
+ public:
+  bool StopRequested() const override { return false; }
+};
+
+}  // namespace
+
+TEST(UnattendedRun, AWhatIfThatEndsEarlyNamesItsItemInTheWhatIfPhase) {
+  Untouched untouched;
+  UnreadableAppIds appIds;
+  TableClassRegistry classes;
+  classes.Register(u"Uno.UnoDMR", Guid{0x1, 0x2, 0x3, {4, 5, 6, 7, 8, 9, 10, 11}});
+  UnattendedServices services{untouched, untouched, untouched, appIds,
+                              untouched, classes,   untouched};
+  std::vector<std::string> report;
+  String lines;
+  UnattendedOutput output;
+  output.Line = [&](const String& line) { lines += line + u"\n"; };
+  output.ErrorLine = output.Line;
+  output.Report = [&](const std::string& line) { report.push_back(line); };
+
+  UnattendedOptions options;
+  options.Modo = 1;
+  options.Path = u"C:\\srv\\Uno.exe";
+  options.WhatIf = true;
+  EXPECT_EQ(RunUnattended(options, u"", services, NoStop(), output), kExitErrors);
+
+  ASSERT_EQ(report.size(), 2u) << ToUtf8(lines);
+  const json item = json::parse(report[0]);
+  EXPECT_EQ(item["path"], "C:\\srv\\Uno.exe");
+  EXPECT_EQ(item["phase"], "whatif") << "nothing was registered";
+  EXPECT_EQ(item["ok"], false);
+  EXPECT_EQ(item["error"], "Acceso denegado.");
+  EXPECT_EQ(item["progId"], "Uno.UnoDMR");
+  const json summary = json::parse(report[1]);
+  EXPECT_EQ(summary["summary"], "errors");
+  EXPECT_EQ(summary["failed"], 1);
+  EXPECT_NE(lines.find(u"Acceso denegado."), String::npos);
+}

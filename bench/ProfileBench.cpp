@@ -40,7 +40,9 @@ class TimedProcess final : public IStartedProcess {
     times_.Time("process_release", [&] { inner_.reset(); });
   }
   bool HasHandle() const override { return inner_->HasHandle(); }
-  bool Ended() override { return times_.Time("wait_exit_check", [&] { return inner_->Ended(); }); }
+  bool Ended() override {
+    return times_.Time("wait_exit_check", [&] { return inner_->Ended(); });
+  }
   WaitResult WaitOnce() override {
     return times_.Time("wait_blocked", [&] { return inner_->WaitOnce(); });
   }
@@ -155,9 +157,8 @@ class TimedSteps final : public setup::IRunSteps {
     times_.Time("version_read", [&] { GetEXEVersionData(versions_, path, data); });
   }
   void Registrar(const String& path) override {
-    times_.Time("register_other", [&] {
-      runner_.EjecutarYEsperarOFallar(path, setup::kRegServerParameters);
-    });
+    times_.Time("register_other",
+                [&] { runner_.EjecutarYEsperarOFallar(path, setup::kRegServerParameters); });
   }
   void SetServerName(const String& progId) override {
     times_.Time("class_lookup", [&] { dcom_.SetServerName(progId); });
@@ -201,7 +202,8 @@ int RunProfile(const Arguments& args) {
 
   Stopwatch wall;
   TStringList files;
-  times.Time("search", [&] { setup::FileSearch(folders, files).BuscarArchivos(folder, u"*.exe", true); });
+  times.Time("search",
+             [&] { setup::FileSearch(folders, files).BuscarArchivos(folder, u"*.exe", true); });
   TStringList errors;
   times.Time("run_other", [&] { setup::ProcesarServidores(steps, files, errors); });
   const double ms = wall.ElapsedMs();

@@ -17,7 +17,8 @@ void FileSearch::BuscarArchivos(const String& folder, const String& mask, bool r
   extension_ = ExtensionMask::From(mask);
   recursive_ = recursive;
   path_.clear();
-  Search(Ancestor{(!folder.empty() && folder.back() == u'\\') ? folder : folder + u'\\', {}, false}, false);
+  Search(Ancestor{(!folder.empty() && folder.back() == u'\\') ? folder : folder + u'\\', {}, false},
+         false);
 }
 
 // Appends the folder's matches and returns its subfolders, both in the

@@ -45,8 +45,8 @@ void FolderEnumeratorWin32::Enumerate(const String& pattern,
                                      FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
   if (!find) return;
   do {
-    visit(FolderEntry{FromW(data.cFileName), FromW(data.cAlternateFileName),
-                      data.dwFileAttributes});
+    visit(
+        FolderEntry{FromW(data.cFileName), FromW(data.cAlternateFileName), data.dwFileAttributes});
   } while (::FindNextFileW(find.get(), &data));
 }
 

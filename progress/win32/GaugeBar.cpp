@@ -113,20 +113,8 @@ void TGaugeBar::MakeWindow(HWND parent, int x, int y, int width, int height) {
 
 TGaugeBar::~TGaugeBar() = default;
 
-// Drawn straight into the window's DC: as synchronous as invalidating and
-// updating it, without the two trips through the window manager those take
-// (under Wine each is a call to its server, which a long pass pays per
-// change). A part that was already invalid is still painted by WM_PAINT.
 void TGaugeBar::RepaintNow() {
-  if (!window_) return;
-  const HDC dc = ::GetDC(window_.get());
-  if (!dc) return;
-  try {
-    Paint(window_.get(), dc);
-  } catch (...) {
-    // A picture that cannot be made (out of memory) is simply not shown.
-  }
-  ::ReleaseDC(window_.get(), dc);
+  if (window_) ::RedrawWindow(window_.get(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 void TGaugeBar::Paint(HWND window, HDC target) const {

@@ -40,5 +40,6 @@ int RunTimed(const Arguments& args);
 int RunSearch(const Arguments& args);
 int RunVersions(const Arguments& args);
 int RunProgress(const Arguments& args);
+int RunProfile(const Arguments& args);
 
 }  // namespace varnel::bench

@@ -6,6 +6,7 @@
 //   search --folder F [--mask M]                    the program's search
 //   versions --folder F                             version reads, both sources
 //   progress --items N                              the progress window
+//   profile --folder F                              one run in this process, step by step
 
 #include <windows.h>
 
@@ -19,7 +20,7 @@ int wmain(int argc, wchar_t** argv) {
   using namespace varnel;
   using win32::FromW;
   if (argc < 2) {
-    std::fputs("usage: varnel-bench.exe job|time|search|versions|progress [options]\n", stderr);
+    std::fputs("usage: varnel-bench.exe job|time|search|versions|progress|profile [options]\n", stderr);
     return 2;
   }
   bench::Arguments args;
@@ -31,6 +32,7 @@ int wmain(int argc, wchar_t** argv) {
     if (which == u"search") return bench::RunSearch(args);
     if (which == u"versions") return bench::RunVersions(args);
     if (which == u"progress") return bench::RunProgress(args);
+    if (which == u"profile") return bench::RunProfile(args);
     std::fprintf(stderr, "unknown benchmark: %ls\n", argv[1]);
     return 2;
   } catch (const Exception& e) {

@@ -1,7 +1,8 @@
 #pragma once
-// Wildcard enumeration of a folder (FindFirstFileW / FindNextFileW /
+// Wildcard enumeration of a folder (FindFirstFileExW / FindNextFileW /
 // FindClose) and the identity of a folder on its volume.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -13,16 +14,25 @@ namespace varnel {
 inline constexpr std::uint32_t kAttributeHidden = 0x2;
 inline constexpr std::uint32_t kAttributeSystem = 0x4;
 inline constexpr std::uint32_t kAttributeDirectory = 0x10;
+// Junctions, symbolic links and mounted volumes: the only ways by which a
+// folder can lead back to a folder above it.
+inline constexpr std::uint32_t kAttributeReparsePoint = 0x400;
 
 struct FolderEntry {
   String Name;  // the long name
+  // The 8.3 name the file system keeps besides the long one; empty when it
+  // keeps none or the long name is itself a valid 8.3 name. Wildcards match
+  // either name.
+  String ShortName;
   std::uint32_t Attributes = 0;
 };
 
-// A folder as the file system knows it, whatever path leads there.
+// A folder as the file system knows it, whatever path leads there: the
+// volume's serial number and the 128-bit file id (a 64-bit file index in
+// the low eight bytes where the file system has no 128-bit id).
 struct FolderIdentity {
   std::uint64_t Volume = 0;
-  std::uint64_t File = 0;
+  std::array<std::uint8_t, 16> File{};
   bool operator==(const FolderIdentity&) const = default;
 };
 
@@ -30,8 +40,9 @@ class IFolderEnumerator {
  public:
   virtual ~IFolderEnumerator() = default;
   // Calls `visit` for each entry matching `pattern` (a folder prefix plus a
-  // mask), in the order the file system yields them. A failing first lookup
-  // (missing folder, nothing matches) visits nothing and reports nothing.
+  // mask; "*" gives every entry), in the order the file system yields them.
+  // A failing first lookup (missing folder, nothing matches) visits nothing
+  // and reports nothing.
   virtual void Enumerate(const String& pattern,
                          const std::function<void(const FolderEntry&)>& visit) = 0;
   // The folder's identity, or nothing when it cannot be opened.

@@ -1,35 +1,85 @@
 #include "setup/FileSearch.h"
 
-#include <algorithm>
-
 namespace varnel::setup {
 
-bool FileSearch::FirstVisit(const String& folder) {
-  const std::optional<FolderIdentity> identity = folders_.Identity(folder);
-  // A folder without an identity cannot be told apart; its enumeration
-  // finds nothing anyway when it cannot be opened.
-  if (!identity) return true;
-  if (std::find(visited_.begin(), visited_.end(), *identity) != visited_.end()) return false;
-  visited_.push_back(*identity);
-  return true;
+namespace {
+
+bool IsSearchedSubfolder(const FolderEntry& entry) {
+  if ((entry.Attributes & kAttributeDirectory) == 0) return false;
+  if (entry.Attributes & (kAttributeHidden | kAttributeSystem)) return false;
+  return entry.Name != u"." && entry.Name != u"..";
 }
 
-void FileSearch::BuscarArchivos(const String& folder, const String& mask, bool recursive) {
-  const String prefix = (!folder.empty() && folder.back() == u'\\') ? folder : folder + u'\\';
-  if (recursive && !FirstVisit(prefix)) return;
+}  // namespace
 
-  folders_.Enumerate(prefix + mask, [&](const FolderEntry& entry) {
+void FileSearch::BuscarArchivos(const String& folder, const String& mask, bool recursive) {
+  mask_ = mask;
+  extension_ = ExtensionMask::From(mask);
+  recursive_ = recursive;
+  path_.clear();
+  Search(Ancestor{(!folder.empty() && folder.back() == u'\\') ? folder : folder + u'\\', {}, false},
+         false);
+}
+
+// Appends the folder's matches and returns its subfolders, both in the
+// order the file system yields them: one enumeration of everything when the
+// search can match the mask itself, else the platform's own lookup of the
+// mask and, for a recursive search, a second one of everything.
+std::vector<FolderEntry> FileSearch::ReadFolder(const String& prefix) {
+  std::vector<FolderEntry> subfolders;
+  if (extension_) {
+    folders_.Enumerate(prefix + u"*", [&](const FolderEntry& entry) {
+      if (entry.Attributes & kAttributeDirectory) {
+        if (recursive_ && IsSearchedSubfolder(entry)) subfolders.push_back(entry);
+      } else if (extension_->Matches(entry.Name, entry.ShortName)) {
+        found_.Add(prefix + entry.Name);
+      }
+    });
+    return subfolders;
+  }
+  folders_.Enumerate(prefix + mask_, [&](const FolderEntry& entry) {
     if ((entry.Attributes & kAttributeDirectory) == 0) found_.Add(prefix + entry.Name);
   });
-  if (!recursive) return;
+  if (recursive_) {
+    folders_.Enumerate(prefix + u"*", [&](const FolderEntry& entry) {
+      if (IsSearchedSubfolder(entry)) subfolders.push_back(entry);
+    });
+  }
+  return subfolders;
+}
 
-  // Subfolders are walked as they are met, before the enumeration moves on.
-  folders_.Enumerate(prefix + u"*.*", [&](const FolderEntry& entry) {
-    if (entry.Attributes & (kAttributeHidden | kAttributeSystem)) return;
-    if ((entry.Attributes & kAttributeDirectory) == 0) return;
-    if (entry.Name == u"." || entry.Name == u"..") return;
-    BuscarArchivos(prefix + entry.Name, mask, true);
-  });
+// `linked`: a junction, link or mounted volume lies on the path from the
+// chosen folder to this one. Without one every step went down the volume's
+// own tree, where no folder lies below itself, so only then can this folder
+// be one of its ancestors, and only then are identities read (each costs
+// the file system a look-up of its own).
+void FileSearch::Search(Ancestor folder, bool linked) {
+  const String prefix = folder.prefix;
+  const std::vector<FolderEntry> subfolders = ReadFolder(prefix);
+  if (subfolders.empty()) return;
+  path_.push_back(std::move(folder));
+  for (const FolderEntry& entry : subfolders) {
+    Ancestor child{prefix + entry.Name + u'\\', {}, false};
+    const bool childLinked = linked || (entry.Attributes & kAttributeReparsePoint) != 0;
+    if (childLinked && IsOwnAncestor(child)) continue;
+    Search(std::move(child), childLinked);
+  }
+  path_.pop_back();
+}
+
+bool FileSearch::IsOwnAncestor(Ancestor& folder) {
+  folder.identity = folders_.Identity(folder.prefix);
+  folder.identityRead = true;
+  // A folder without an identity cannot be told apart; it is searched.
+  if (!folder.identity) return false;
+  for (Ancestor& ancestor : path_) {
+    if (!ancestor.identityRead) {
+      ancestor.identity = folders_.Identity(ancestor.prefix);
+      ancestor.identityRead = true;
+    }
+    if (ancestor.identity == folder.identity) return true;
+  }
+  return false;
 }
 
 }  // namespace varnel::setup

@@ -2,12 +2,15 @@
 // The search for server executables: a folder's own matches first, in the
 // order the file system yields them, then each of its subfolders completely
 // before the next (depth-first, pre-order). Hidden and system subfolders are
-// not entered; hidden and system files are kept.
+// not entered; hidden and system files are kept. Nothing found is dropped as
+// a duplicate.
 
+#include <optional>
 #include <vector>
 
 #include "platform/FolderEnumerator.h"
 #include "runtime/StringList.h"
+#include "setup/ExtensionMask.h"
 
 namespace varnel::setup {
 
@@ -16,17 +19,31 @@ class FileSearch {
   FileSearch(IFolderEnumerator& folders, TStringList& found) : folders_(folders), found_(found) {}
 
   // Appends prefix + name for each match of `mask` in `folder` (and, when
-  // `recursive`, in its subfolders). A folder reached twice, through a
-  // junction or a link, is searched only the first time, so a loop can
-  // neither hang the search nor exhaust the stack.
+  // `recursive`, in its subfolders). A subfolder that is one of its own
+  // ancestors on the path walked (a junction or link leading back up) is
+  // skipped, so a loop ends; a folder reached again by another way that is
+  // no loop is searched again.
   void BuscarArchivos(const String& folder, const String& mask, bool recursive);
 
  private:
-  bool FirstVisit(const String& folder);
+  // A folder on the path from the chosen folder down to the one searched.
+  struct Ancestor {
+    String prefix;
+    std::optional<FolderIdentity> identity;
+    bool identityRead = false;
+  };
+
+  void Search(Ancestor folder, bool linked);
+  std::vector<FolderEntry> ReadFolder(const String& prefix);
+  // Reads the folder's identity into it and looks for it on the path.
+  bool IsOwnAncestor(Ancestor& folder);
 
   IFolderEnumerator& folders_;
   TStringList& found_;
-  std::vector<FolderIdentity> visited_;
+  String mask_;
+  std::optional<ExtensionMask> extension_;
+  bool recursive_ = false;
+  std::vector<Ancestor> path_;
 };
 
 }  // namespace varnel::setup

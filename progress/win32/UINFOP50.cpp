@@ -131,10 +131,21 @@ forms::Label& TFrmInfoP50::LabelFor(TInfoLabel label) const {
 
 // Most items leave the clocks and counters of the window as they were; a
 // label repainted with the text it already shows costs a synchronous paint
-// per item and shows nothing new.
+// per item and shows nothing new. A new text goes up with WM_SETTEXT, which
+// invalidates the static control (Wine's even paints it there and then);
+// UpdateWindow then paints whatever is invalid, synchronously. The full
+// redraw of Label::SetCaption would invalidate and erase it once more: two
+// more trips through the window manager per label and item. The error
+// counter is the one label whose width follows its text.
 void TFrmInfoP50::ShowText(TInfoLabel label, const String& text) {
   forms::Label& target = LabelFor(label);
-  if (target.Caption() != text) target.SetCaption(text);
+  if (target.Caption() == text) return;
+  if (label == TInfoLabel::LNumeroDeErroresProducidos) {
+    target.SetCaption(text);
+    return;
+  }
+  target.SetCaptionOnly(text);
+  ::UpdateWindow(target.Handle());
 }
 
 void TFrmInfoP50::SetCaptionOnly(TInfoLabel label, const String& text) {

@@ -15,8 +15,9 @@ using namespace varnel::setup;
 
 namespace {
 
-// A folder tree in memory. Patterns are matched on "*.*" (everything) or
-// "*.ext" (case-insensitive suffix), as the file system would.
+// A folder tree in memory. Patterns are matched on "*" (everything) or
+// "*.ext" (case-insensitive suffix of the long name), as the file system
+// would; identities are counted.
 class FakeFolders final : public IFolderEnumerator {
  public:
   struct Node {
@@ -25,6 +26,7 @@ class FakeFolders final : public IFolderEnumerator {
   };
   std::map<String, Node> folders;  // key: folder path with trailing backslash
   std::vector<String> patterns;
+  std::vector<String> identities;
 
   void Enumerate(const String& pattern,
                  const std::function<void(const FolderEntry&)>& visit) override {
@@ -35,13 +37,16 @@ class FakeFolders final : public IFolderEnumerator {
     const auto found = folders.find(folder);
     if (found == folders.end()) return;
     for (const FolderEntry& entry : found->second.entries) {
-      if (mask == u"*.*" || Matches(entry.Name, mask.substr(1))) visit(entry);
+      if (mask == u"*" || Matches(entry.Name, mask.substr(1))) visit(entry);
     }
   }
   std::optional<FolderIdentity> Identity(const String& folder) override {
+    identities.push_back(folder);
     const auto found = folders.find(folder);
     if (found == folders.end()) return std::nullopt;
-    return FolderIdentity{1, found->second.id};
+    FolderIdentity identity{1, {}};
+    identity.File[15] = static_cast<std::uint8_t>(found->second.id);
+    return identity;
   }
   static bool Matches(const String& name, const String& suffix) {
     if (name.size() < suffix.size()) return false;
@@ -59,6 +64,7 @@ class FakeFolders final : public IFolderEnumerator {
 };
 
 constexpr std::uint32_t kDir = kAttributeDirectory;
+constexpr std::uint32_t kLink = kAttributeDirectory | kAttributeReparsePoint;
 
 std::vector<String> Search(FakeFolders& folders, const String& root) {
   TStringList found;
@@ -71,14 +77,14 @@ std::vector<String> Search(FakeFolders& folders, const String& root) {
 TEST(FileSearch, DepthFirstPreOrderKeepsHiddenFilesSkipsHiddenAndSystemFolders) {
   FakeFolders f;
   f.Add(u"C:\\S\\", 1,
-        {{u".", kDir}, {u"..", kDir}, {u"a.exe", 0x20}, {u"b.exe", 0x20},
-         {u"oculto.exe", kAttributeHidden}, {u"s1", kDir}, {u"s2", kDir},
-         {u"h", kDir | kAttributeHidden}, {u"y", kDir | kAttributeSystem}, {u"notas.txt", 0}});
-  f.Add(u"C:\\S\\s1\\", 2, {{u"c.exe", 0}, {u"t", kDir}});
-  f.Add(u"C:\\S\\s1\\t\\", 3, {{u"d.exe", 0}});
-  f.Add(u"C:\\S\\s2\\", 4, {{u"e.exe", 0}});
-  f.Add(u"C:\\S\\h\\", 5, {{u"oculta.exe", 0}});
-  f.Add(u"C:\\S\\y\\", 6, {{u"sistema.exe", 0}});
+        {{u".", {}, kDir}, {u"..", {}, kDir}, {u"a.exe", {}, 0x20}, {u"b.exe", {}, 0x20},
+         {u"oculto.exe", {}, kAttributeHidden}, {u"s1", {}, kDir}, {u"s2", {}, kDir},
+         {u"h", {}, kDir | kAttributeHidden}, {u"y", {}, kDir | kAttributeSystem}, {u"notas.txt", {}, 0}});
+  f.Add(u"C:\\S\\s1\\", 2, {{u"c.exe", {}, 0}, {u"t", {}, kDir}});
+  f.Add(u"C:\\S\\s1\\t\\", 3, {{u"d.exe", {}, 0}});
+  f.Add(u"C:\\S\\s2\\", 4, {{u"e.exe", {}, 0}});
+  f.Add(u"C:\\S\\h\\", 5, {{u"oculta.exe", {}, 0}});
+  f.Add(u"C:\\S\\y\\", 6, {{u"sistema.exe", {}, 0}});
   EXPECT_EQ(Search(f, u"C:\\S"),
             (std::vector<String>{u"C:\\S\\a.exe", u"C:\\S\\b.exe", u"C:\\S\\oculto.exe",
                                  u"C:\\S\\s1\\c.exe", u"C:\\S\\s1\\t\\d.exe",
@@ -87,17 +93,17 @@ TEST(FileSearch, DepthFirstPreOrderKeepsHiddenFilesSkipsHiddenAndSystemFolders) 
 
 TEST(FileSearch, FolderEntriesMatchingTheMaskAreNotFiles) {
   FakeFolders f;
-  f.Add(u"C:\\S\\", 1, {{u"x.exe", kDir}, {u"z.exe", 0}});
-  f.Add(u"C:\\S\\x.exe\\", 2, {{u"dentro.exe", 0}});
+  f.Add(u"C:\\S\\", 1, {{u"x.exe", {}, kDir}, {u"z.exe", {}, 0}});
+  f.Add(u"C:\\S\\x.exe\\", 2, {{u"dentro.exe", {}, 0}});
   EXPECT_EQ(Search(f, u"C:\\S"),
             (std::vector<String>{u"C:\\S\\z.exe", u"C:\\S\\x.exe\\dentro.exe"}));
 }
 
 TEST(FileSearch, DriveRootGetsNoSecondBackslash) {
   FakeFolders f;
-  f.Add(u"D:\\", 1, {{u"r.exe", 0}});
+  f.Add(u"D:\\", 1, {{u"r.exe", {}, 0}});
   EXPECT_EQ(Search(f, u"D:\\"), (std::vector<String>{u"D:\\r.exe"}));
-  EXPECT_EQ(f.patterns.front(), u"D:\\*.exe");
+  EXPECT_EQ(f.patterns.front(), u"D:\\*");
 }
 
 TEST(FileSearch, MissingFolderFindsNothingAndRaisesNothing) {
@@ -105,20 +111,75 @@ TEST(FileSearch, MissingFolderFindsNothingAndRaisesNothing) {
   EXPECT_TRUE(Search(f, u"C:\\NoExiste").empty());
 }
 
-TEST(FileSearch, JunctionLoopIsSearchedOnceAndEnds) {
+TEST(FileSearch, ALoopEndsAtTheLinkButASecondLinkToAFolderIsSearchedAgain) {
   FakeFolders f;
-  // "bucle" leads back to the root: same identity as C:\S.
-  f.Add(u"C:\\S\\", 1, {{u"a.exe", 0}, {u"bucle", kDir}, {u"otro", kDir}});
-  f.Add(u"C:\\S\\bucle\\", 1, {{u"a.exe", 0}, {u"bucle", kDir}, {u"otro", kDir}});
-  f.Add(u"C:\\S\\otro\\", 2, {{u"b.exe", 0}});
+  // "bucle" leads back to the chosen folder (one of its own ancestors);
+  // "alias" leads to "otro" a second time, which is no loop.
+  f.Add(u"C:\\S\\", 1, {{u"a.exe", {}, 0}, {u"bucle", {}, kLink}, {u"otro", {}, kDir},
+                       {u"alias", {}, kLink}});
+  f.Add(u"C:\\S\\bucle\\", 1, {{u"a.exe", {}, 0}, {u"bucle", {}, kLink}, {u"otro", {}, kDir},
+                              {u"alias", {}, kLink}});
+  f.Add(u"C:\\S\\otro\\", 2, {{u"b.exe", {}, 0}, {u"vuelta", {}, kLink}});
+  f.Add(u"C:\\S\\otro\\vuelta\\", 1, {{u"a.exe", {}, 0}});
+  f.Add(u"C:\\S\\alias\\", 2, {{u"b.exe", {}, 0}, {u"vuelta", {}, kLink}});
+  f.Add(u"C:\\S\\alias\\vuelta\\", 1, {{u"a.exe", {}, 0}});
   EXPECT_EQ(Search(f, u"C:\\S"),
-            (std::vector<String>{u"C:\\S\\a.exe", u"C:\\S\\otro\\b.exe"}));
+            (std::vector<String>{u"C:\\S\\a.exe", u"C:\\S\\otro\\b.exe",
+                                 u"C:\\S\\alias\\b.exe"}));
+}
+
+TEST(FileSearch, ALoopBelowALinkIsFoundAtThePlainFolderThatClosesIt) {
+  FakeFolders f;
+  // The chosen folder is C:\X\b\c (id 3); its "arriba" leads to C:\X
+  // (id 1), whose plain subfolders b\c lead back to the chosen folder.
+  f.Add(u"C:\\X\\b\\c\\", 3, {{u"c.exe", {}, 0}, {u"arriba", {}, kLink}});
+  f.Add(u"C:\\X\\b\\c\\arriba\\", 1, {{u"x.exe", {}, 0}, {u"b", {}, kDir}});
+  f.Add(u"C:\\X\\b\\c\\arriba\\b\\", 2, {{u"b.exe", {}, 0}, {u"c", {}, kDir}});
+  f.Add(u"C:\\X\\b\\c\\arriba\\b\\c\\", 3, {{u"c.exe", {}, 0}, {u"arriba", {}, kLink}});
+  EXPECT_EQ(Search(f, u"C:\\X\\b\\c"),
+            (std::vector<String>{u"C:\\X\\b\\c\\c.exe", u"C:\\X\\b\\c\\arriba\\x.exe",
+                                 u"C:\\X\\b\\c\\arriba\\b\\b.exe"}));
+}
+
+TEST(FileSearch, APlainTreeReadsNoIdentityAndEachFolderOnce) {
+  FakeFolders f;
+  f.Add(u"C:\\S\\", 1, {{u"a.exe", {}, 0}, {u"s1", {}, kDir}});
+  f.Add(u"C:\\S\\s1\\", 2, {{u"c.exe", {}, 0}});
+  EXPECT_EQ(Search(f, u"C:\\S"), (std::vector<String>{u"C:\\S\\a.exe", u"C:\\S\\s1\\c.exe"}));
+  EXPECT_TRUE(f.identities.empty());
+  EXPECT_EQ(f.patterns, (std::vector<String>{u"C:\\S\\*", u"C:\\S\\s1\\*"}));
+}
+
+TEST(FileSearch, ShortNamesMatchAsThePlatformMatchesThem) {
+  FakeFolders f;
+  f.Add(u"C:\\S\\", 1,
+        {{u"A.EXE", {}, 0}, {u"a.exe1", u"A~1.EXE", 0}, {u"b.exe1", {}, 0},
+         {u"a.exe.bak", u"AEXE~1.BAK", 0}, {u".exe", {}, 0}, {u"g.e.exe", u"GE~1.EXE", 0},
+         {u"exe", {}, 0}, {u"h.ex\u00E9", u"H~1.EX_", 0}});
+  EXPECT_EQ(Search(f, u"C:\\S"),
+            (std::vector<String>{u"C:\\S\\A.EXE", u"C:\\S\\a.exe1", u"C:\\S\\.exe",
+                                 u"C:\\S\\g.e.exe"}));
+}
+
+TEST(FileSearch, OtherMasksAreLeftToThePlatform) {
+  FakeFolders f;
+  f.Add(u"C:\\S\\", 1, {{u"a.exe", {}, 0}, {u"s1", {}, kDir}});
+  f.Add(u"C:\\S\\s1\\", 2, {{u"c.exe", {}, 0}});
+  TStringList found;
+  FileSearch(f, found).BuscarArchivos(u"C:\\S", u"*.e?e", true);
+  EXPECT_EQ(f.patterns, (std::vector<String>{u"C:\\S\\*.e?e", u"C:\\S\\*", u"C:\\S\\s1\\*.e?e",
+                                             u"C:\\S\\s1\\*"}));
+  for (const char16_t* mask : {u"*.exe", u"*.EXE", u"*.dll", u"*.7z"})
+    EXPECT_TRUE(ExtensionMask::From(mask).has_value()) << ToUtf8(mask);
+  for (const char16_t* mask : {u"*.*", u"*", u"*.e?e", u"*.e*", u"a*.exe", u"*.", u"*.msi",
+                               u"*.bas", u"*.tar.gz", u"*.ex\u00E9"})
+    EXPECT_FALSE(ExtensionMask::From(mask).has_value()) << ToUtf8(mask);
 }
 
 TEST(FileSearch, NonRecursiveStopsAfterTheFilePass) {
   FakeFolders f;
-  f.Add(u"C:\\S\\", 1, {{u"a.exe", 0}, {u"s1", kDir}});
-  f.Add(u"C:\\S\\s1\\", 2, {{u"c.exe", 0}});
+  f.Add(u"C:\\S\\", 1, {{u"a.exe", {}, 0}, {u"s1", {}, kDir}});
+  f.Add(u"C:\\S\\s1\\", 2, {{u"c.exe", {}, 0}});
   TStringList found;
   FileSearch(f, found).BuscarArchivos(u"C:\\S", u"*.exe", false);
   ASSERT_EQ(found.Count(), 1);

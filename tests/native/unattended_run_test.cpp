@@ -4,7 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/TableClassRegistry.h"
+#include "native/support/TableClassRegistry.h"
 #include "runtime/Exceptions.h"
 #include "setup/UnattendedRun.h"
 

@@ -55,9 +55,10 @@ class TimedProcess final : public IStartedProcess {
 class TimedStarter final : public IProcessStarter {
  public:
   TimedStarter(StepTimes& times, IProcessStarter& inner) : times_(times), inner_(inner) {}
-  std::unique_ptr<IStartedProcess> Start(const String& program, const String& parameters) override {
+  std::unique_ptr<IStartedProcess> Start(const String& program, const String& parameters,
+                                         String& refusal) override {
     std::unique_ptr<IStartedProcess> started =
-        times_.Time("process_start", [&] { return inner_.Start(program, parameters); });
+        times_.Time("process_start", [&] { return inner_.Start(program, parameters, refusal); });
     if (!started) return nullptr;
     return std::make_unique<TimedProcess>(times_, std::move(started));
   }
@@ -72,6 +73,9 @@ class TimedAppIds final : public IAppIdRegistry {
   TimedAppIds(StepTimes& times, IAppIdRegistry& inner) : times_(times), inner_(inner) {}
   RunAsValue ReadRunAs(const String& keyName) override {
     return times_.Time("runas_readback", [&] { return inner_.ReadRunAs(keyName); });
+  }
+  std::optional<String> ReadClassAppId(const String& clsidKeyName) override {
+    return times_.Time("class_appid", [&] { return inner_.ReadClassAppId(clsidKeyName); });
   }
 
  private:
@@ -122,6 +126,7 @@ class TimedProgress final : public setup::IRunProgress {
   void Finalizar() override {
     times_.Time("progress_finalizar", [&] { window_->Finalizar(); });
   }
+  bool ContinuarProceso() const override { return window_->ContinuarProceso(); }
 
  private:
   StepTimes& times_;
@@ -156,9 +161,10 @@ class TimedSteps final : public setup::IRunSteps {
   void LeerVersion(const String& path, TEXEVersionData& data) override {
     times_.Time("version_read", [&] { GetEXEVersionData(versions_, path, data); });
   }
-  void Registrar(const String& path) override {
-    times_.Time("register_other",
-                [&] { runner_.EjecutarYEsperarOFallar(path, setup::kRegServerParameters); });
+  void Registrar(const String& path, const IStopSignal& stop) override {
+    times_.Time("register_other", [&] {
+      runner_.EjecutarYEsperarOFallar(path, setup::kRegServerParameters, u"el servidor", &stop);
+    });
   }
   void SetServerName(const String& progId) override {
     times_.Time("class_lookup", [&] { dcom_.SetServerName(progId); });
@@ -166,8 +172,10 @@ class TimedSteps final : public setup::IRunSteps {
   String ServerGUID() override {
     return times_.Time("class_text", [&] { return dcom_.ServerGUID(); });
   }
-  void AsignarPermisosDcom(const String& guid) override {
-    times_.Time("identity_other", [&] { runner_.AsignarPermisosDcom(guid, identity_); });
+  void AsignarPermisosDcom(const String& guid, const IStopSignal& stop,
+                           IdentityRecord& record) override {
+    times_.Time("identity_other",
+                [&] { runner_.AsignarPermisosDcom(guid, identity_, &stop, &record); });
   }
 
  private:

@@ -28,16 +28,6 @@ String Etiqueta(IRunSteps& steps, const String& path) {
   return BaseName(path) + u" - " + data.FileDescription;
 }
 
-String ErrorText() {
-  try {
-    throw;
-  } catch (const Exception& e) {
-    return e.Message();
-  } catch (const std::exception& e) {
-    return FromUtf8(e.what());
-  }
-}
-
 // The progress window's stop flag, as the steps read it.
 class ProgressStop final : public IStopSignal {
  public:
@@ -65,7 +55,7 @@ class Run {
         steps_.Registrar(path, stop_);
         item.Ok = true;
       } catch (const std::exception&) {
-        item.Reason = ErrorText();
+        item.Reason = CurrentExceptionMessage();
       }
       EndItem(std::move(item));
     }
@@ -95,7 +85,7 @@ class Run {
         steps_.AsignarPermisosDcom(item.Clsid, stop_, item.Identity);
         item.Ok = true;
       } catch (const std::exception&) {
-        item.Reason = ErrorText();
+        item.Reason = CurrentExceptionMessage();
       }
       EndItem(std::move(item));
     }

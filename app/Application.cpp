@@ -3,6 +3,9 @@
 #include <objbase.h>
 #include <ole2.h>
 
+#include <algorithm>
+#include <string>
+
 #include "platform/win32/StandardStream.h"
 #include "platform/win32/Text.h"
 #include "runtime/Exceptions.h"
@@ -81,9 +84,12 @@ bool PresentException(IMessageBox& box, const String& caption) noexcept {
     // Zero is the documented failure; a dialog that could not be made gives -1.
     if (box.Show(message, caption, MB_OK | MB_ICONERROR) > 0) return true;
     // No box could be made: without a window system standard error is the
-    // only place left to say why.
-    win32::WriteStandardLine(STD_ERROR_HANDLE,
-                             u"Varnel.exe: no se pudo mostrar ninguna ventana: " + message);
+    // only place left to say why, on one line, though the system's own
+    // messages may hold line breaks.
+    String line = u"Varnel.exe: no se pudo mostrar ninguna ventana: " + message;
+    std::erase(line, u'\r');
+    std::replace(line.begin(), line.end(), u'\n', u' ');
+    win32::WriteStandardLine(STD_ERROR_HANDLE, line);
     return false;
   } catch (...) {
     // Nothing may leave the presentation: it runs inside window procedures.

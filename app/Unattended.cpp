@@ -84,8 +84,8 @@ String EnvironmentVariable(const String& name) {
   std::vector<wchar_t> buffer(256);
   for (;;) {
     ::SetLastError(ERROR_SUCCESS);
-    const DWORD length = ::GetEnvironmentVariableW(win32::W(name), buffer.data(),
-                                                   static_cast<DWORD>(buffer.size()));
+    const DWORD length =
+        ::GetEnvironmentVariableW(win32::W(name), buffer.data(), static_cast<DWORD>(buffer.size()));
     if (length == 0) return {};  // not set, or empty
     if (length < buffer.size()) return win32::FromW(buffer.data(), length);
     buffer.resize(length);

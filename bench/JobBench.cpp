@@ -55,8 +55,11 @@ int RunJob(const Arguments& args) {
   WaitUntil([&] { return IsChecked(interactive); }, kStep, u"\"Usuario interactivo\" checked");
   Click(FolderButton(main));
   PickPath(WaitForFileDialog(varnel.Id(), kStep, String(kFolderDialog)), folder);
-  WaitUntil([&] { return FindChild(main, ControlQuery{folder, u"Edit", {}, false}) != nullptr; },
-            kStep, u"the folder in the setup window");
+  WaitUntil(
+      [&] {
+        return FindChild(main, ControlQuery{folder, u"Edit", {}, false}) != nullptr;
+      },
+      kStep, u"the folder in the setup window");
   const HWND accept = GetChild(main, ControlQuery{u"&Aceptar", {}, {}, false});
 
   const std::uint64_t cpuBefore = CpuTime100ns(varnel.Handle());

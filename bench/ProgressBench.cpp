@@ -72,8 +72,8 @@ int RunProgress(const Arguments& args) {
   window.Finalizar();
   const double ms = stopwatch.ElapsedMs();
   std::printf("items=%d ms=%.1f items_per_s=%.0f repaints=%llu exceptions=%d\n", items, ms,
-              static_cast<double>(items) * 1000.0 / ms,
-              static_cast<unsigned long long>(repaints), host.Exceptions());
+              static_cast<double>(items) * 1000.0 / ms, static_cast<unsigned long long>(repaints),
+              host.Exceptions());
   return host.Exceptions() == 0 ? 0 : 1;
 }
 

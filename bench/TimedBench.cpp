@@ -5,10 +5,10 @@
 #include <cstdio>
 
 #include "bench/Timing.h"
-#include "runtime/Exceptions.h"
 #include "platform/win32/Errors.h"
 #include "platform/win32/Text.h"
 #include "platform/win32/Unique.h"
+#include "runtime/Exceptions.h"
 
 namespace varnel::bench {
 
@@ -21,8 +21,8 @@ int RunTimed(const Arguments& args) {
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info{};
   Stopwatch clock;
-  if (!::CreateProcessW(nullptr, const_cast<wchar_t*>(win32::W(commandLine)), nullptr, nullptr, TRUE, 0,
-                        nullptr, nullptr, &startup, &info))
+  if (!::CreateProcessW(nullptr, const_cast<wchar_t*>(win32::W(commandLine)), nullptr, nullptr,
+                        TRUE, 0, nullptr, nullptr, &startup, &info))
     win32::RaiseLastOSError();
   win32::UniqueHandle process(info.hProcess);
   win32::UniqueHandle thread(info.hThread);

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "bench/Timing.h"
-#include "runtime/Exceptions.h"
 #include "platform/win32/FolderEnumeratorWin32.h"
 #include "platform/win32/VersionSourceWin32.h"
+#include "runtime/Exceptions.h"
 #include "versioninfo/FileBytes.h"
 #include "versioninfo/PeVersionSource.h"
 #include "versioninfo/VersionInfo.h"

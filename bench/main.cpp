@@ -20,7 +20,8 @@ int wmain(int argc, wchar_t** argv) {
   using namespace varnel;
   using win32::FromW;
   if (argc < 2) {
-    std::fputs("usage: varnel-bench.exe job|time|search|versions|progress|profile [options]\n", stderr);
+    std::fputs("usage: varnel-bench.exe job|time|search|versions|progress|profile [options]\n",
+               stderr);
     return 2;
   }
   bench::Arguments args;

@@ -34,7 +34,8 @@ inline bool CheckedQuery(std::span<const std::byte> block, StringView path, Vers
   // Touch every byte so that ASan sees a read past the block, should the
   // span lie about where it ends.
   volatile std::uint8_t sum = 0;
-  for (const std::byte b : probe.data) sum = static_cast<std::uint8_t>(sum + std::to_integer<std::uint8_t>(b));
+  for (const std::byte b : probe.data)
+    sum = static_cast<std::uint8_t>(sum + std::to_integer<std::uint8_t>(b));
   value = probe;
   return true;
 }
@@ -43,18 +44,27 @@ inline bool CheckedQuery(std::span<const std::byte> block, StringView path, Vers
 // tolerate (doubled and trailing separators), plus the string table the
 // first translation names.
 inline void QueryCommonPaths(std::span<const std::byte> block) {
-  static const char16_t* const kPaths[] = {
-      u"\\", u"", u"\\\\", u"\\VarFileInfo\\Translation", u"\\VarFileInfo\\Translation\\",
-      u"VarFileInfo\\\\Translation", u"\\StringFileInfo", u"\\StringFileInfo\\040904B0",
-      u"\\StringFileInfo\\040904B0\\CompanyName", u"\\StringFileInfo\\040904B0\\FileVersion\\",
-      u"\\StringFileInfo\\040904E4\\ProductName", u"\\StringFileInfo\\0C0A04E4\\Comments"};
+  static const char16_t* const kPaths[] = {u"\\",
+                                           u"",
+                                           u"\\\\",
+                                           u"\\VarFileInfo\\Translation",
+                                           u"\\VarFileInfo\\Translation\\",
+                                           u"VarFileInfo\\\\Translation",
+                                           u"\\StringFileInfo",
+                                           u"\\StringFileInfo\\040904B0",
+                                           u"\\StringFileInfo\\040904B0\\CompanyName",
+                                           u"\\StringFileInfo\\040904B0\\FileVersion\\",
+                                           u"\\StringFileInfo\\040904E4\\ProductName",
+                                           u"\\StringFileInfo\\0C0A04E4\\Comments"};
   VersionValue value;
   for (const char16_t* path : kPaths) CheckedQuery(block, path, value);
 
   VersionValue translation;
   if (CheckedQuery(block, u"\\VarFileInfo\\Translation", translation) &&
       translation.data.size() >= 4) {
-    const auto byte = [&](std::size_t i) { return std::to_integer<std::uint32_t>(translation.data[i]); };
+    const auto byte = [&](std::size_t i) {
+      return std::to_integer<std::uint32_t>(translation.data[i]);
+    };
     const std::uint32_t language = byte(0) | (byte(1) << 8);
     const std::uint32_t codePage = byte(2) | (byte(3) << 8);
     const String table = u"\\StringFileInfo\\" + IntToHex(language, 4) + IntToHex(codePage, 4);

@@ -9,8 +9,8 @@
 #include "components/GuidText.h"
 #include "components/USDCOMConnection.h"
 #include "fuzz/FuzzText.h"
-#include "tests/native/support/TableClassRegistry.h"
 #include "runtime/Exceptions.h"
+#include "tests/native/support/TableClassRegistry.h"
 
 using varnel::Guid;
 using varnel::String;
@@ -43,7 +43,8 @@ String Canonical(const String& text) {
   return out;
 }
 
-constexpr Guid kRegistered = {0x12345678, 0x9ABC, 0xDEF0, {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88}};
+constexpr Guid kRegistered = {
+    0x12345678, 0x9ABC, 0xDEF0, {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88}};
 constexpr Guid kStart = {0x0BADF00D, 0x1, 0x2, {3, 4, 5, 6, 7, 8, 9, 10}};
 
 }  // namespace

@@ -44,8 +44,8 @@ bool RepairCrcs(std::vector<std::uint8_t>& b) {
   while (b.size() >= 12 && at <= b.size() - 12) {
     const std::size_t length = ReadU32(b, at);
     if (length > b.size() - at - 12) break;
-    const auto crc = static_cast<std::uint32_t>(
-        crc32(0, b.data() + at + 4, static_cast<uInt>(4 + length)));
+    const auto crc =
+        static_cast<std::uint32_t>(crc32(0, b.data() + at + 4, static_cast<uInt>(4 + length)));
     const std::size_t field = at + 8 + length;
     if (ReadU32(b, field) != crc) {
       for (std::size_t i = 0; i < 4; ++i)

@@ -12,10 +12,10 @@ namespace varnel {
 
 struct OpenDialogRequest {
   String Title;
-  String StartFolder;  // empty: the shell chooses
+  String StartFolder;                                // empty: the shell chooses
   std::vector<std::pair<String, String>> FileTypes;  // display name, mask
-  unsigned FileTypeIndex = 0;                       // 1-based; 0 = not set
-  std::uint32_t Options = 0;  // FOS_* flags; replace the dialog's defaults
+  unsigned FileTypeIndex = 0;                        // 1-based; 0 = not set
+  std::uint32_t Options = 0;                         // FOS_* flags; replace the dialog's defaults
 };
 
 class IShellDialog {

@@ -5,8 +5,8 @@ namespace varnel {
 String IntToStr(std::int64_t value) {
   const bool negative = value < 0;
   // Work in unsigned so that the most negative value has a magnitude.
-  std::uint64_t magnitude = negative ? 0u - static_cast<std::uint64_t>(value)
-                                     : static_cast<std::uint64_t>(value);
+  std::uint64_t magnitude =
+      negative ? 0u - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
   String digits;
   do {
     digits.insert(digits.begin(), static_cast<char16_t>(u'0' + magnitude % 10));

@@ -82,8 +82,8 @@ void CommandRunner::SetIdentity(const String& appId, IdentityOption option, cons
                                 IdentityRecord& record) {
   const String program = kDComPermProgram;
   String refusal;
-  const Outcome outcome = StartAndWait(
-      program, DComPermParameters(option, appId, usuario, contrasena), stop, refusal);
+  const Outcome outcome =
+      StartAndWait(program, DComPermParameters(option, appId, usuario, contrasena), stop, refusal);
   if (outcome == Outcome::NotStarted) throw Exception(NotStartedReason(program, refusal));
   if (outcome == Outcome::Stopped) throw Exception(NotAwaitedReason(program));
   // Only a tool seen to end can be judged; when the application is closing it

@@ -94,8 +94,8 @@ String MissingAppIdReason(StringView appIdKeyName) {
 }
 
 String NotRegisteredReason(StringView progId) {
-  return u"Después de /REGSERVER no hay ninguna clase registrada con el ProgID " +
-         String(progId) + u".";
+  return u"Después de /REGSERVER no hay ninguna clase registrada con el ProgID " + String(progId) +
+         u".";
 }
 
 void JudgeRunAs(const RunAsValue& found, StringView appIdKeyName, IdentityOption option,

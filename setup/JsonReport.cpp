@@ -8,9 +8,12 @@ namespace {
 
 const char* PhaseName(ReportPhase phase) {
   switch (phase) {
-    case ReportPhase::Register: return "register";
-    case ReportPhase::Identity: return "identity";
-    case ReportPhase::WhatIf: return "whatif";
+    case ReportPhase::Register:
+      return "register";
+    case ReportPhase::Identity:
+      return "identity";
+    case ReportPhase::WhatIf:
+      return "whatif";
   }
   return "";
 }

@@ -15,7 +15,8 @@ void ValidarCredenciales(bool esteUsuario, const String& usuario, const String& 
 
 void ValidarRuta(int modo, const String& ruta) {
   if (!ruta.empty()) return;
-  throw Exception(modo == 0 ? u"Debe seleccionar un directorio." : u"Debe seleccionar un programa.");
+  throw Exception(modo == 0 ? u"Debe seleccionar un directorio."
+                            : u"Debe seleccionar un programa.");
 }
 
 namespace {

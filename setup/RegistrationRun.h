@@ -37,8 +37,8 @@ struct ItemResult {
   String Reason;  // why it failed; empty when Ok
   // The identity phase only:
   String ProgId;
-  String Clsid;               // empty when the class is not registered
-  IdentityRecord Identity;    // the AppID used and the RunAs read back
+  String Clsid;             // empty when the class is not registered
+  IdentityRecord Identity;  // the AppID used and the RunAs read back
 };
 
 // A run's results in a form other front ends can report from.

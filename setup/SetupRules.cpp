@@ -14,7 +14,8 @@ int VersionLabelLeft(int windowLeft, int outerWidth, int labelWidth) {
 }
 
 String DirectoryGroupCaption(int modeIndex) {
-  return modeIndex == 0 ? u" Directorio Servidores DCOM Quiral " : u" Directorio Servidor DCOM Quiral ";
+  return modeIndex == 0 ? u" Directorio Servidores DCOM Quiral "
+                        : u" Directorio Servidor DCOM Quiral ";
 }
 
 OpenDialogRequest PickerRequest(int modeIndex, bool defaultFolderExists) {

@@ -8,8 +8,9 @@ namespace {
 
 String Lower(StringView text) {
   String lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c - u'A' + u'a') : c; });
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](char16_t c) {
+    return (c >= u'A' && c <= u'Z') ? char16_t(c - u'A' + u'a') : c;
+  });
   return lower;
 }
 
@@ -44,15 +45,24 @@ UnattendedOptions ParseUnattendedOptions(const std::vector<String>& arguments) {
         throw EUsageError(u"Falta el valor de la opción " + argument + u".");
       slot = arguments[++i];
     };
-    if (name == u"?") flag(help);
-    else if (name == u"dir") value(dir);
-    else if (name == u"program") value(program);
-    else if (name == u"identity") value(identity);
-    else if (name == u"user") value(user);
-    else if (name == u"password-env") value(passwordVariable);
-    else if (name == u"log") value(log);
-    else if (name == u"whatif") flag(whatIf);
-    else throw EUsageError(u"Opción desconocida: " + argument + u".");
+    if (name == u"?")
+      flag(help);
+    else if (name == u"dir")
+      value(dir);
+    else if (name == u"program")
+      value(program);
+    else if (name == u"identity")
+      value(identity);
+    else if (name == u"user")
+      value(user);
+    else if (name == u"password-env")
+      value(passwordVariable);
+    else if (name == u"log")
+      value(log);
+    else if (name == u"whatif")
+      flag(whatIf);
+    else
+      throw EUsageError(u"Opción desconocida: " + argument + u".");
   }
 
   if (help) {
@@ -84,7 +94,8 @@ String UnattendedUsage() {
          u"Opciones:\n"
          u"  /identity interactive  \"Usuario interactivo\"\n"
          u"  /identity launching    \"Usuario inicial\"\n"
-         u"  /identity user         \"Este usuario\": con /user <nombre> y /password-env <VARIABLE>\n"
+         u"  /identity user         \"Este usuario\": con /user <nombre> y /password-env "
+         u"<VARIABLE>\n"
          u"                         (la contraseña se lee de esa variable de entorno)\n"
          u"  /log <archivo>         informe JSON Lines (UTF-8), creado o reemplazado\n"
          u"  /whatif                solo informa: no inicia programas ni cambia nada\n"

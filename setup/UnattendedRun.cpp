@@ -12,8 +12,8 @@
 #include "setup/JsonReport.h"
 #include "setup/RegistrationRun.h"
 #include "setup/RunSummary.h"
-#include "setup/ServerSteps.h"
 #include "setup/ServerNames.h"
+#include "setup/ServerSteps.h"
 
 namespace varnel::setup {
 
@@ -44,7 +44,8 @@ class Reporter {
 
   void Summary(bool success, std::size_t servers, std::size_t failed, double seconds) {
     if (output_.Report)
-      output_.Report(ReportSummaryLine(success, servers, failed, std::round(seconds * 1000) / 1000));
+      output_.Report(
+          ReportSummaryLine(success, servers, failed, std::round(seconds * 1000) / 1000));
   }
 
  private:
@@ -142,8 +143,7 @@ void Inspect(const TStringList& archivos, UnattendedServices& services, Reporter
 }  // namespace
 
 int RunUnattended(const UnattendedOptions& options, const String& password,
-                  UnattendedServices& services, const IStopSignal& stop,
-                  UnattendedOutput& output) {
+                  UnattendedServices& services, const IStopSignal& stop, UnattendedOutput& output) {
   const TDateTime started = services.Clock.Now();
   const auto seconds = [&] { return (services.Clock.Now() - started) * 86400.0; };
   try {

@@ -46,13 +46,6 @@ class Form : public Window {
   void Hide();
   void BringToFront();
 
-  // Look-ups by name, kept until every form keeps its controls in typed
-  // members (the rows' Into); new code must not use them.
-  template <typename T>
-  T& Get(const String& name) const {
-    return dynamic_cast<T&>(Find(name));
-  }
-  Control& Find(const String& name) const;
   // The control whose window is `hwnd`, if it is one of this form's.
   Control* ControlFor(HWND hwnd) const;
 
@@ -91,6 +84,7 @@ class Form : public Window {
       const ControlSpec& row,
       const std::function<std::unique_ptr<Control>(const ControlSpec&)>& custom);
   bool PressAccelerator(wchar_t key);
+  Control& Find(const String& name) const;  // a parent named by a row
 
   HBRUSH faceBrush_ = nullptr;  // a system colour brush: never deleted
   std::vector<std::unique_ptr<Control>> controls_;

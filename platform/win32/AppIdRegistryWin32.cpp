@@ -55,8 +55,8 @@ std::optional<String> AppIdRegistryWin32::ReadClassAppId(const String& clsidKeyN
   const String path = u"SOFTWARE\\Classes\\CLSID\\" + clsidKeyName;
   wchar_t text[256];
   DWORD size = sizeof(text);
-  const LSTATUS status = ::RegGetValueW(HKEY_LOCAL_MACHINE, W(path), L"AppID", RRF_RT_REG_SZ,
-                                       nullptr, text, &size);
+  const LSTATUS status =
+      ::RegGetValueW(HKEY_LOCAL_MACHINE, W(path), L"AppID", RRF_RT_REG_SZ, nullptr, text, &size);
   // An identifier is 38 characters: anything that does not fit is no AppID.
   if (status == ERROR_FILE_NOT_FOUND || status == ERROR_UNSUPPORTED_TYPE ||
       status == ERROR_MORE_DATA)

@@ -6,10 +6,9 @@ namespace varnel::win32 {
 
 String SystemErrorText(std::uint32_t code) {
   wchar_t buffer[1024];
-  const DWORD length =
-      ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                           FORMAT_MESSAGE_ARGUMENT_ARRAY,
-                       nullptr, code, 0, buffer, static_cast<DWORD>(std::size(buffer)), nullptr);
+  const DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+      nullptr, code, 0, buffer, static_cast<DWORD>(std::size(buffer)), nullptr);
   return FromW(buffer, length);
 }
 

@@ -51,10 +51,10 @@ void FolderEnumeratorWin32::Enumerate(const String& pattern,
 }
 
 std::optional<FolderIdentity> FolderEnumeratorWin32::Identity(const String& folder) {
-  UniqueHandle handle(::CreateFileW(W(LongPathForm(folder)), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!handle || handle.get() == INVALID_HANDLE_VALUE) return std::nullopt;
+  UniqueFile handle(::CreateFileW(W(LongPathForm(folder)), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!handle) return std::nullopt;
   // The 128-bit id where the file system has one (the 64-bit index is not
   // unique on ReFS); a file system without it reports an id of zeros.
   FileIdInfo128 id{};

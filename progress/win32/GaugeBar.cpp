@@ -9,36 +9,7 @@
 namespace varnel::win32 {
 namespace {
 
-// Puts a GDI object into a DC for one scope and puts the old one back, so
-// that the object can be deleted afterwards. Declare it after the owner of
-// the object: it must go first.
-class SelectedObject {
- public:
-  SelectedObject(HDC dc, HGDIOBJ object) noexcept : dc_(dc), old_(::SelectObject(dc, object)) {}
-  SelectedObject(const SelectedObject&) = delete;
-  SelectedObject& operator=(const SelectedObject&) = delete;
-  ~SelectedObject() {
-    if (old_) ::SelectObject(dc_, old_);
-  }
-
- private:
-  HDC dc_;
-  HGDIOBJ old_;
-};
-
-class PaintScope {
- public:
-  explicit PaintScope(HWND window) noexcept : window_(window) { dc_ = ::BeginPaint(window, &ps_); }
-  PaintScope(const PaintScope&) = delete;
-  PaintScope& operator=(const PaintScope&) = delete;
-  ~PaintScope() { ::EndPaint(window_, &ps_); }
-  HDC dc() const noexcept { return dc_; }
-
- private:
-  HWND window_;
-  PAINTSTRUCT ps_{};
-  HDC dc_ = nullptr;
-};
+constexpr wchar_t kGaugeClass[] = L"VarnelGaugeBar";
 
 void FillSolid(HDC dc, int width, int height, TBarColor color) {
   if (width <= 0 || height <= 0) return;
@@ -46,23 +17,6 @@ void FillSolid(HDC dc, int width, int height, TBarColor color) {
   if (!brush) return;
   const RECT area{0, 0, width, height};
   ::FillRect(dc, &area, brush.get());
-}
-
-void RegisterGaugeClass(HINSTANCE instance, WNDPROC procedure) {
-  WNDCLASSEXW existing{};
-  existing.cbSize = sizeof(existing);
-  if (::GetClassInfoExW(instance, TGaugeBar::kClassName, &existing)) return;
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  // Redrawn whole on resizing: the text is centred.
-  wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = procedure;
-  wc.hInstance = instance;
-  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = TGaugeBar::kClassName;
-  if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-    RaiseLastOSError();
-  }
 }
 
 UniqueFont MakeTextFont() {
@@ -80,46 +34,49 @@ UniqueFont MakeTextFont() {
 
 }  // namespace
 
-TGaugeBar::TGaugeBar(TProgressBarModel* shown) : model_(shown) {
-  if (!model_) {
-    owned_ = std::make_unique<TProgressBarModel>([this] { RepaintNow(); });
-    model_ = owned_.get();
-  }
+TGaugeBar::TGaugeBar(forms::IFormHost& host, HWND parent, const RECT& bounds)
+    : Window(host),
+      owned_(std::make_unique<TProgressBarModel>([this] { RepaintNow(); })),
+      model_(owned_.get()) {
+  MakeWindow(parent, bounds);
 }
 
-std::unique_ptr<TGaugeBar> TGaugeBar::Create(HWND parent, int x, int y, int width, int height) {
-  std::unique_ptr<TGaugeBar> bar(new TGaugeBar(nullptr));
-  bar->MakeWindow(parent, x, y, width, height);
-  return bar;
+TGaugeBar::TGaugeBar(forms::IFormHost& host, HWND parent, const RECT& bounds,
+                     TProgressBarModel& shown)
+    : Window(host), model_(&shown) {
+  MakeWindow(parent, bounds);
 }
 
-std::unique_ptr<TGaugeBar> TGaugeBar::Create(HWND parent, int x, int y, int width, int height,
-                                             TProgressBarModel& shown) {
-  std::unique_ptr<TGaugeBar> bar(new TGaugeBar(&shown));
-  bar->MakeWindow(parent, x, y, width, height);
-  return bar;
-}
-
-void TGaugeBar::MakeWindow(HWND parent, int x, int y, int width, int height) {
-  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  RegisterGaugeClass(instance, &TGaugeBar::WindowProc);
+void TGaugeBar::MakeWindow(HWND parent, const RECT& bounds) {
+  // Redrawn whole on resizing: the text is centred.
+  RegisterWindowClass({.Name = kGaugeClass, .Style = CS_HREDRAW | CS_VREDRAW});
   font_ = MakeTextFont();
   if (!font_) RaiseLastOSError();
-  const HWND window = ::CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE, x, y, width,
-                                        height, parent, nullptr, instance, this);
-  if (!window) RaiseLastOSError();
-  window_.reset(window);
+  Create({.ClassName = kGaugeClass,
+          .Style = WS_CHILD | WS_VISIBLE,
+          .Left = bounds.left,
+          .Top = bounds.top,
+          .Width = bounds.right - bounds.left,
+          .Height = bounds.bottom - bounds.top,
+          .Parent = parent});
 }
 
-TGaugeBar::~TGaugeBar() = default;
+// The window goes before the model and font it paints with.
+TGaugeBar::~TGaugeBar() { Destroy(); }
 
 void TGaugeBar::RepaintNow() {
-  if (window_) ::RedrawWindow(window_.get(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  if (Handle()) ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
-void TGaugeBar::Paint(HWND window, HDC target) const {
+LRESULT TGaugeBar::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (PaintMessage(msg, wp)) return 0;
+  if (msg == WM_ERASEBKGND) return 1;  // Paint covers every pixel
+  return Window::HandleMessage(msg, wp, lp);
+}
+
+void TGaugeBar::Paint(HDC target) {
   RECT client{};
-  ::GetClientRect(window, &client);
+  ::GetClientRect(Handle(), &client);
   const int width = client.right - client.left;
   const int height = client.bottom - client.top;
   if (width <= 0 || height <= 0) return;
@@ -129,7 +86,7 @@ void TGaugeBar::Paint(HWND window, HDC target) const {
   const UniqueMemDC canvas(::CreateCompatibleDC(target));
   const UniqueBitmap canvasBits(::CreateCompatibleBitmap(target, width, height));
   if (!canvas || !canvasBits) return;
-  const SelectedObject canvasSelection(canvas.get(), canvasBits.get());
+  const UniqueSelectObject canvasSelection(canvas.get(), canvasBits.get());
 
   FillSolid(canvas.get(), width, height, model_->BackColor());
   FillSolid(canvas.get(), model_->BarWidth(width), height, model_->ForeColor());
@@ -143,8 +100,8 @@ void TGaugeBar::Paint(HWND window, HDC target) const {
   const UniqueMemDC maskDC(::CreateCompatibleDC(target));
   const UniqueBitmap mask(::CreateBitmap(width, height, 1, 1, nullptr));
   if (!maskDC || !mask) return;
-  const SelectedObject maskSelection(maskDC.get(), mask.get());
-  const SelectedObject fontSelection(maskDC.get(), font_.get());
+  const UniqueSelectObject maskSelection(maskDC.get(), mask.get());
+  const UniqueSelectObject fontSelection(maskDC.get(), font_.get());
   ::PatBlt(maskDC.get(), 0, 0, width, height, BLACKNESS);
   ::SetBkMode(maskDC.get(), TRANSPARENT);
   ::SetTextColor(maskDC.get(), RGB(255, 255, 255));
@@ -159,41 +116,6 @@ void TGaugeBar::Paint(HWND window, HDC target) const {
   ::BitBlt(canvas.get(), 0, 0, width, height, maskDC.get(), 0, 0, SRCINVERT);
 
   ::BitBlt(target, 0, 0, width, height, canvas.get(), 0, 0, SRCCOPY);
-}
-
-LRESULT CALLBACK TGaugeBar::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<TGaugeBar*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
-  // Nothing may leave a window procedure; a picture that cannot be made
-  // (out of memory) is simply not painted.
-  try {
-    switch (message) {
-      case WM_ERASEBKGND:
-        return 1;  // Paint covers every pixel
-      case WM_PAINT: {
-        const PaintScope paint(window);
-        if (paint.dc()) self->Paint(window, paint.dc());
-        return 0;
-      }
-      case WM_PRINTCLIENT:
-        self->Paint(window, reinterpret_cast<HDC>(wParam));
-        return 0;
-      case WM_NCDESTROY:
-        // The parent may take the control down before its owner does.
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->window_.release();
-        break;
-      default:
-        break;
-    }
-  } catch (...) {
-    return 0;
-  }
-  return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace varnel::win32

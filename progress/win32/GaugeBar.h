@@ -8,46 +8,38 @@
 
 #include <memory>
 
+#include "forms/win32/Window.h"
 #include "platform/win32/Unique.h"
 #include "progress/ProgressBarModel.h"
 
 namespace varnel::win32 {
 
-class TGaugeBar {
+class TGaugeBar final : public forms::Window {
  public:
   // A bar that owns its model; the model's repaints redraw the control at
   // once. Throws EOSError when the window cannot be made.
-  static std::unique_ptr<TGaugeBar> Create(HWND parent, int x, int y, int width, int height);
+  TGaugeBar(forms::IFormHost& host, HWND parent, const RECT& bounds);
   // A bar that paints a model owned elsewhere (the progress window's logic),
   // which must outlive the control. The model's repaint handler is left
   // alone: its owner routes it to RepaintNow().
-  static std::unique_ptr<TGaugeBar> Create(HWND parent, int x, int y, int width, int height,
-                                           TProgressBarModel& shown);
+  TGaugeBar(forms::IFormHost& host, HWND parent, const RECT& bounds, TProgressBarModel& shown);
+  ~TGaugeBar() override;
 
-  TGaugeBar(const TGaugeBar&) = delete;
-  TGaugeBar& operator=(const TGaugeBar&) = delete;
-  // Destroys the window unless its parent has already taken it down.
-  ~TGaugeBar();
-
-  HWND Handle() const noexcept { return window_.get(); }
   TProgressBarModel& Model() noexcept { return *model_; }
 
   // Invalidates and paints at once, without waiting for the message loop.
   void RepaintNow();
 
-  // The window class the control registers for itself.
-  static constexpr const wchar_t* kClassName = L"VarnelGaugeBar";
+ protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void Paint(HDC target) override;
 
  private:
-  explicit TGaugeBar(TProgressBarModel* shown);
-  void MakeWindow(HWND parent, int x, int y, int width, int height);
-  void Paint(HWND window, HDC target) const;
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void MakeWindow(HWND parent, const RECT& bounds);
 
   std::unique_ptr<TProgressBarModel> owned_;
   TProgressBarModel* model_;
   UniqueFont font_;
-  UniqueWindow window_;
 };
 
 }  // namespace varnel::win32

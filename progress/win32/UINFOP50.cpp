@@ -31,14 +31,14 @@ class GaugeControl : public forms::Control {
  public:
   GaugeControl(forms::Form& form, const ControlSpec& row, TProgressBarModel& model)
       : Control(form, row),
-        gauge_(win32::TGaugeBar::Create(form.ParentWindowFor(row.Parent), row.Left, row.Top,
-                                        row.Width, row.Height, model)) {
-    Attach(gauge_->Handle());
+        gauge_(form.Host(), form.ParentWindowFor(row.Parent),
+               RECT{row.Left, row.Top, row.Left + row.Width, row.Top + row.Height}, model) {
+    Attach(gauge_.Handle());
   }
-  win32::TGaugeBar& Gauge() { return *gauge_; }
+  win32::TGaugeBar& Gauge() { return gauge_; }
 
  private:
-  std::unique_ptr<win32::TGaugeBar> gauge_;
+  win32::TGaugeBar gauge_;
 };
 
 }  // namespace
@@ -46,63 +46,79 @@ class GaugeControl : public forms::Control {
 TFrmInfoP50::TFrmInfoP50(forms::IFormHost& host, IClock& clock, HWND owner)
     : Form(host, WindowSpec(owner)), logic_(*this, clock) {
   const forms::FontSpec bold{u"MS Sans Serif", 11, true, kNavy};
+  // One row a control: name and member, kind, parent, caption, left, top,
+  // width, height, then what the kind needs.
+  // clang-format off
   const forms::Layout layout = {
-      {.Name = u"PSuperior", .Type = Kind::Panel, .Caption = u" ", .Left = 0, .Top = 0,
-       .Width = 507, .Height = 89, .Dock = Align::Top},
-      {.Name = u"LNombreItemActual", .Type = Kind::Label, .Parent = u"PSuperior",
-       .Caption = u"LNombreItemActual", .Left = 8, .Top = 8, .Width = 331, .Height = 13},
-      {.Name = u"LItemActual", .Type = Kind::Label, .Parent = u"PSuperior",
-       .Caption = u"LItemActual", .Left = 352, .Top = 8, .Width = 137, .Height = 13,
+      {.Name = u"PSuperior", .Into = &PSuperior, .Type = Kind::Panel, .Caption = u" ",
+       .Left = 0, .Top = 0, .Width = 507, .Height = 89, .Dock = Align::Top},
+      {.Name = u"LNombreItemActual", .Into = &LNombreItemActual, .Type = Kind::Label,
+       .Parent = u"PSuperior", .Caption = u"LNombreItemActual",
+       .Left = 8, .Top = 8, .Width = 331, .Height = 13},
+      {.Name = u"LItemActual", .Into = &LItemActual, .Type = Kind::Label,
+       .Parent = u"PSuperior", .Caption = u"LItemActual",
+       .Left = 352, .Top = 8, .Width = 137, .Height = 13,
        .Alignment = TextAlign::Right, .Font = bold},
-      {.Name = u"LMensaje", .Type = Kind::Label, .Parent = u"PSuperior",
-       .Caption = u"Mensaje del Proceso:", .Left = 8, .Top = 24, .Width = 102, .Height = 13,
-       .AutoSize = true},
-      {.Name = u"LMensajeDelProceso", .Type = Kind::Label, .Parent = u"PSuperior",
-       .Caption = u"LMensajeDelProceso", .Left = 120, .Top = 24, .Width = 377, .Height = 13},
-      {.Name = u"LUltimo", .Type = Kind::Label, .Parent = u"PSuperior",
-       .Caption = u"Ultimo Error:", .Left = 8, .Top = 40, .Width = 57, .Height = 13,
-       .AutoSize = true},
-      {.Name = u"LUltimoError", .Type = Kind::Label, .Parent = u"PSuperior",
-       .Caption = u"LUltimoError", .Left = 72, .Top = 40, .Width = 417, .Height = 25,
-       .WordWrap = true},
-      {.Name = u"LErrores", .Type = Kind::Label, .Parent = u"PSuperior",
-       .Caption = u"Número de errores producidos:", .Left = 8, .Top = 72, .Width = 145,
-       .Height = 13, .AutoSize = true},
-      {.Name = u"LNumeroDeErroresProducidos", .Type = Kind::Label, .Parent = u"PSuperior",
-       .Caption = u"LNumeroDeErroresProducidos", .Left = 160, .Top = 72, .Width = 143,
-       .Height = 13, .AutoSize = true},
-      {.Name = u"GBTiempos", .Type = Kind::GroupBox, .Caption = u" Estadísticas ", .Left = 0,
-       .Top = 89, .Width = 507, .Height = 60, .Dock = Align::Top},
-      {.Name = u"PSuperior1", .Type = Kind::Panel, .Parent = u"GBTiempos", .Caption = u" ",
+      {.Name = u"LMensaje", .Type = Kind::Label,
+       .Parent = u"PSuperior", .Caption = u"Mensaje del Proceso:",
+       .Left = 8, .Top = 24, .Width = 102, .Height = 13, .AutoSize = true},
+      {.Name = u"LMensajeDelProceso", .Into = &LMensajeDelProceso, .Type = Kind::Label,
+       .Parent = u"PSuperior", .Caption = u"LMensajeDelProceso",
+       .Left = 120, .Top = 24, .Width = 377, .Height = 13},
+      {.Name = u"LUltimo", .Type = Kind::Label,
+       .Parent = u"PSuperior", .Caption = u"Ultimo Error:",
+       .Left = 8, .Top = 40, .Width = 57, .Height = 13, .AutoSize = true},
+      {.Name = u"LUltimoError", .Into = &LUltimoError, .Type = Kind::Label,
+       .Parent = u"PSuperior", .Caption = u"LUltimoError",
+       .Left = 72, .Top = 40, .Width = 417, .Height = 25, .WordWrap = true},
+      {.Name = u"LErrores", .Type = Kind::Label,
+       .Parent = u"PSuperior", .Caption = u"Número de errores producidos:",
+       .Left = 8, .Top = 72, .Width = 145, .Height = 13, .AutoSize = true},
+      {.Name = u"LNumeroDeErroresProducidos", .Into = &LNumeroDeErroresProducidos,
+       .Type = Kind::Label, .Parent = u"PSuperior", .Caption = u"LNumeroDeErroresProducidos",
+       .Left = 160, .Top = 72, .Width = 143, .Height = 13, .AutoSize = true},
+      {.Name = u"GBTiempos", .Into = &GBTiempos, .Type = Kind::GroupBox,
+       .Caption = u" Estadísticas ",
+       .Left = 0, .Top = 89, .Width = 507, .Height = 60, .Dock = Align::Top},
+      {.Name = u"PSuperior1", .Into = &PSuperior1, .Type = Kind::Panel,
+       .Parent = u"GBTiempos", .Caption = u" ",
        .Left = 2, .Top = 15, .Width = 503, .Height = 26, .Dock = Align::Top},
-      {.Name = u"LUltimoT", .Type = Kind::Label, .Parent = u"PSuperior1",
-       .Caption = u"Ultimo tiempo Registrado:", .Left = 5, .Top = -1, .Width = 120, .Height = 13,
-       .AutoSize = true},
-      {.Name = u"LTmpTrn", .Type = Kind::Label, .Parent = u"PSuperior1",
-       .Caption = u"Tiempo Transcurrido:", .Left = 7, .Top = 12, .Width = 100, .Height = 13,
-       .AutoSize = true},
-      {.Name = u"LUltimoTiempo", .Type = Kind::Label, .Parent = u"PSuperior1",
-       .Caption = u"LUltimoTiempo", .Left = 144, .Top = 0, .Width = 129, .Height = 13},
-      {.Name = u"LTiempoTranscurrido", .Type = Kind::Label, .Parent = u"PSuperior1",
-       .Caption = u"LTiempoTranscurrido", .Left = 144, .Top = 12, .Width = 137, .Height = 13},
-      {.Name = u"PInferior1", .Type = Kind::Panel, .Parent = u"GBTiempos", .Caption = u" ",
+      {.Name = u"LUltimoT", .Type = Kind::Label,
+       .Parent = u"PSuperior1", .Caption = u"Ultimo tiempo Registrado:",
+       .Left = 5, .Top = -1, .Width = 120, .Height = 13, .AutoSize = true},
+      {.Name = u"LTmpTrn", .Type = Kind::Label,
+       .Parent = u"PSuperior1", .Caption = u"Tiempo Transcurrido:",
+       .Left = 7, .Top = 12, .Width = 100, .Height = 13, .AutoSize = true},
+      {.Name = u"LUltimoTiempo", .Into = &LUltimoTiempo, .Type = Kind::Label,
+       .Parent = u"PSuperior1", .Caption = u"LUltimoTiempo",
+       .Left = 144, .Top = 0, .Width = 129, .Height = 13},
+      {.Name = u"LTiempoTranscurrido", .Into = &LTiempoTranscurrido, .Type = Kind::Label,
+       .Parent = u"PSuperior1", .Caption = u"LTiempoTranscurrido",
+       .Left = 144, .Top = 12, .Width = 137, .Height = 13},
+      {.Name = u"PInferior1", .Into = &PInferior1, .Type = Kind::Panel,
+       .Parent = u"GBTiempos", .Caption = u" ",
        .Left = 2, .Top = 41, .Width = 503, .Height = 17, .Dock = Align::Top},
-      {.Name = u"GBarraDeAvance", .Type = Kind::Custom, .Parent = u"PInferior1", .Left = 4,
-       .Top = 2, .Width = 493, .Height = 11},
-      {.Name = u"PInferior", .Type = Kind::Panel, .Caption = u" ", .Left = 0, .Top = 149,
-       .Width = 507, .Height = 31, .Dock = Align::Top},
-      {.Name = u"SBVerDetalles", .Type = Kind::FlatButton, .Parent = u"PInferior",
-       .Caption = u"&Ver Detalles", .Left = 194, .Top = 5, .Width = 95, .Height = 25,
+      {.Name = u"GBarraDeAvance", .Type = Kind::Custom, .Parent = u"PInferior1",
+       .Left = 4, .Top = 2, .Width = 493, .Height = 11},
+      {.Name = u"PInferior", .Into = &PInferior, .Type = Kind::Panel, .Caption = u" ",
+       .Left = 0, .Top = 149, .Width = 507, .Height = 31, .Dock = Align::Top},
+      {.Name = u"SBVerDetalles", .Into = &SBVerDetalles, .Type = Kind::FlatButton,
+       .Parent = u"PInferior", .Caption = u"&Ver Detalles",
+       .Left = 194, .Top = 5, .Width = 95, .Height = 25,
        .Picture = IDB_VERDETALLES, .GlyphCount = 2,
        .OnClick = [this] { logic_.SBVerDetallesClick(); }},
-      {.Name = u"BDetenerProceso", .Type = Kind::FlatButton, .Parent = u"PInferior",
-       .Caption = u"Detener Proceso", .Left = 294, .Top = 5, .Width = 131, .Height = 25,
+      {.Name = u"BDetenerProceso", .Into = &BDetenerProceso, .Type = Kind::FlatButton,
+       .Parent = u"PInferior", .Caption = u"Detener Proceso",
+       .Left = 294, .Top = 5, .Width = 131, .Height = 25,
        .Picture = IDB_DETENER, .GlyphCount = 2,
        .OnClick = [this] { logic_.BDetenerProcesoClick(); }},
-      {.Name = u"BSalir", .Type = Kind::FlatButton, .Parent = u"PInferior", .Caption = u"&Salir",
-       .Left = 430, .Top = 5, .Width = 75, .Height = 25, .Picture = IDB_SALIR, .GlyphCount = 2,
+      {.Name = u"BSalir", .Into = &BSalir, .Type = Kind::FlatButton,
+       .Parent = u"PInferior", .Caption = u"&Salir",
+       .Left = 430, .Top = 5, .Width = 75, .Height = 25,
+       .Picture = IDB_SALIR, .GlyphCount = 2,
        .OnClick = [this] { logic_.BSalirClick(); }},
   };
+  // clang-format on
   Build(layout, [this](const ControlSpec& row) -> std::unique_ptr<forms::Control> {
     auto control = std::make_unique<GaugeControl>(*this, row, logic_.Bar());
     gauge_ = &control->Gauge();
@@ -117,16 +133,22 @@ void TFrmInfoP50::OnClose() { Hide(); }
 
 forms::Label& TFrmInfoP50::LabelFor(TInfoLabel label) const {
   switch (label) {
-    case TInfoLabel::LNombreItemActual: return Get<forms::Label>(u"LNombreItemActual");
-    case TInfoLabel::LItemActual: return Get<forms::Label>(u"LItemActual");
-    case TInfoLabel::LMensajeDelProceso: return Get<forms::Label>(u"LMensajeDelProceso");
-    case TInfoLabel::LUltimoError: return Get<forms::Label>(u"LUltimoError");
+    case TInfoLabel::LNombreItemActual:
+      return *LNombreItemActual;
+    case TInfoLabel::LItemActual:
+      return *LItemActual;
+    case TInfoLabel::LMensajeDelProceso:
+      return *LMensajeDelProceso;
+    case TInfoLabel::LUltimoError:
+      return *LUltimoError;
     case TInfoLabel::LNumeroDeErroresProducidos:
-      return Get<forms::Label>(u"LNumeroDeErroresProducidos");
-    case TInfoLabel::LUltimoTiempo: return Get<forms::Label>(u"LUltimoTiempo");
-    case TInfoLabel::LTiempoTranscurrido: return Get<forms::Label>(u"LTiempoTranscurrido");
+      return *LNumeroDeErroresProducidos;
+    case TInfoLabel::LUltimoTiempo:
+      return *LUltimoTiempo;
+    case TInfoLabel::LTiempoTranscurrido:
+      return *LTiempoTranscurrido;
   }
-  return Get<forms::Label>(u"LNombreItemActual");
+  return *LNombreItemActual;
 }
 
 // Most items leave the clocks and counters of the window as they were; a
@@ -155,7 +177,7 @@ void TFrmInfoP50::SetCaptionOnly(TInfoLabel label, const String& text) {
 String TFrmInfoP50::LabelCaption(TInfoLabel label) const { return LabelFor(label).Caption(); }
 
 void TFrmInfoP50::SetButtonEnabled(TInfoButton button, bool enabled) {
-  Find(button == TInfoButton::BSalir ? u"BSalir" : u"BDetenerProceso").SetEnabled(enabled);
+  (button == TInfoButton::BSalir ? BSalir : BDetenerProceso)->SetEnabled(enabled);
 }
 
 void TFrmInfoP50::ShowWindowAndBringToFront() { Show(); }
@@ -165,28 +187,36 @@ void TFrmInfoP50::HideWindow() { Hide(); }
 void TFrmInfoP50::ProcessMessages() { Host().Pump().ProcessMessages(); }
 
 void TFrmInfoP50::SetPanelVisible(TInfoPanel panel, bool visible) {
-  Find(panel == TInfoPanel::PSuperior ? u"PSuperior" : u"PSuperior1").SetVisible(visible);
+  (panel == TInfoPanel::PSuperior ? PSuperior : PSuperior1)->SetVisible(visible);
   Realign();
+}
+
+forms::Panel* TFrmInfoP50::PanelFor(TInfoHeight what) const {
+  switch (what) {
+    case TInfoHeight::Window:
+      break;
+    case TInfoHeight::PSuperior:
+      return PSuperior;
+    case TInfoHeight::PSuperior1:
+      return PSuperior1;
+    case TInfoHeight::GBTiempos:
+      return GBTiempos;
+  }
+  return nullptr;
 }
 
 int TFrmInfoP50::Height(TInfoHeight what) const {
-  switch (what) {
-    case TInfoHeight::Window: return Form::Height();
-    case TInfoHeight::PSuperior: return Find(u"PSuperior").Height();
-    case TInfoHeight::PSuperior1: return Find(u"PSuperior1").Height();
-    case TInfoHeight::GBTiempos: return Find(u"GBTiempos").Height();
-  }
-  return 0;
+  const forms::Panel* panel = PanelFor(what);
+  return panel ? panel->Height() : Form::Height();
 }
 
 void TFrmInfoP50::SetHeight(TInfoHeight what, int height) {
-  switch (what) {
-    case TInfoHeight::Window: Form::SetHeight(height); return;
-    case TInfoHeight::PSuperior: Find(u"PSuperior").SetHeight(height); break;
-    case TInfoHeight::PSuperior1: Find(u"PSuperior1").SetHeight(height); break;
-    case TInfoHeight::GBTiempos: Find(u"GBTiempos").SetHeight(height); break;
+  if (forms::Panel* panel = PanelFor(what)) {
+    panel->SetHeight(height);
+    Realign();
+  } else {
+    Form::SetHeight(height);
   }
-  Realign();
 }
 
 void TFrmInfoP50::RepaintBar() {

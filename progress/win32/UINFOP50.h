@@ -46,6 +46,23 @@ class TFrmInfoP50 : public forms::Form, private IInfoP50View {
 
   const TProgressBarModel& Bar() const { return logic_.Bar(); }
 
+  // The controls, kept by their layout rows.
+  forms::Panel* PSuperior = nullptr;
+  forms::Label* LNombreItemActual = nullptr;
+  forms::Label* LItemActual = nullptr;
+  forms::Label* LMensajeDelProceso = nullptr;
+  forms::Label* LUltimoError = nullptr;
+  forms::Label* LNumeroDeErroresProducidos = nullptr;
+  forms::GroupBox* GBTiempos = nullptr;
+  forms::Panel* PSuperior1 = nullptr;
+  forms::Label* LUltimoTiempo = nullptr;
+  forms::Label* LTiempoTranscurrido = nullptr;
+  forms::Panel* PInferior1 = nullptr;
+  forms::Panel* PInferior = nullptr;
+  forms::FlatButton* SBVerDetalles = nullptr;
+  forms::FlatButton* BDetenerProceso = nullptr;
+  forms::FlatButton* BSalir = nullptr;
+
  protected:
   void OnClose() override;
 
@@ -64,8 +81,9 @@ class TFrmInfoP50 : public forms::Form, private IInfoP50View {
   void RepaintBar() override;
 
   forms::Label& LabelFor(TInfoLabel label) const;
+  forms::Panel* PanelFor(TInfoHeight what) const;  // nullptr: the window
 
-  TFrmInfoP50Logic logic_;  // before the bar, which paints its model
+  TFrmInfoP50Logic logic_;             // before the bar, which paints its model
   win32::TGaugeBar* gauge_ = nullptr;  // owned by its control
 };
 

@@ -61,73 +61,69 @@ class RunProgress final : public setup::IRunProgress {
 
 TFrmVarnel::TFrmVarnel(forms::IFormHost& host, SetupServices services)
     : Form(host, WindowSpec()), services_(services) {
-  // name, kind, parent, caption, left, top, width, height, tab order, ...
+  // One row a control: name and member, kind, parent, caption, left, top,
+  // width, height, tab order, then what the kind needs.
+  // clang-format off
   const forms::Layout layout = {
-      {.Name = u"Image1", .Type = Kind::Image, .Left = 0, .Top = 0, .Width = 393, .Height = 86,
-       .Dock = Align::Top, .Picture = IDB_BANNER},
-      {.Name = u"LblVersion", .Type = Kind::Label, .Caption = u"Versión:", .Left = 299,
-       .Top = 438, .Width = 39, .Height = 13, .AutoSize = true, .Font = Tahoma()},
-      {.Name = u"GroupBox1", .Type = Kind::GroupBox,
-       .Caption = u" Seguridad de componentes DCOM ", .Left = 57, .Top = 220, .Width = 280,
-       .Height = 200, .TabOrder = 1},
-      {.Name = u"LblUsuario", .Type = Kind::Label, .Parent = u"GroupBox1", .Caption = u"Usuario:",
+      {.Name = u"Image1", .Into = &Image1, .Type = Kind::Image,
+       .Left = 0, .Top = 0, .Width = 393, .Height = 86, .Dock = Align::Top, .Picture = IDB_BANNER},
+      {.Name = u"LblVersion", .Into = &LblVersion, .Type = Kind::Label, .Caption = u"Versión:",
+       .Left = 299, .Top = 438, .Width = 39, .Height = 13, .AutoSize = true, .Font = Tahoma()},
+      {.Name = u"GroupBox1", .Into = &GroupBox1, .Type = Kind::GroupBox,
+       .Caption = u" Seguridad de componentes DCOM ",
+       .Left = 57, .Top = 220, .Width = 280, .Height = 200, .TabOrder = 1},
+      {.Name = u"LblUsuario", .Into = &LblUsuario, .Type = Kind::Label,
+       .Parent = u"GroupBox1", .Caption = u"Usuario:",
        .Left = 22, .Top = 115, .Width = 40, .Height = 13, .AutoSize = true},
-      {.Name = u"LblContrasena", .Type = Kind::Label, .Parent = u"GroupBox1",
-       .Caption = u"Contraseña:", .Left = 22, .Top = 139, .Width = 60, .Height = 13,
-       .AutoSize = true},
-      {.Name = u"LblConfContrasena", .Type = Kind::Label, .Parent = u"GroupBox1",
-       .Caption = u"Confirmar contraseña:", .Left = 22, .Top = 163, .Width = 108, .Height = 13,
-       .AutoSize = true},
-      {.Name = u"RdbUsuarioInactivo", .Type = Kind::RadioButton, .Parent = u"GroupBox1",
-       .Caption = u"Usuario interactivo", .Left = 22, .Top = 29, .Width = 113, .Height = 17,
-       .TabOrder = 0, .OnClick = [this] { RdbUsuarioInactivoClick(); }},
-      {.Name = u"RdbUsuarioInicial", .Type = Kind::RadioButton, .Parent = u"GroupBox1",
-       .Caption = u"Usuario inicial", .Left = 22, .Top = 47, .Width = 113, .Height = 17,
-       .TabOrder = 1, .OnClick = [this] { RdbUsuarioInactivoClick(); }},
-      {.Name = u"RdbEsteUsuario", .Type = Kind::RadioButton, .Parent = u"GroupBox1",
-       .Caption = u"Este usuario", .Left = 22, .Top = 66, .Width = 113, .Height = 17,
-       .TabOrder = 2, .Checked = true, .OnClick = [this] { RdbEsteUsuarioClick(); }},
-      {.Name = u"EdtUsuario", .Type = Kind::Edit, .Parent = u"GroupBox1", .Left = 136, .Top = 113,
-       .Width = 121, .Height = 21, .TabOrder = 3},
-      {.Name = u"EdtContrasena", .Type = Kind::Edit, .Parent = u"GroupBox1", .Left = 136,
-       .Top = 137, .Width = 121, .Height = 21, .TabOrder = 4, .Password = true},
-      {.Name = u"EdtConfContrasena", .Type = Kind::Edit, .Parent = u"GroupBox1", .Left = 136,
-       .Top = 161, .Width = 121, .Height = 21, .TabOrder = 5, .Password = true},
-      {.Name = u"GrbDirectorio", .Type = Kind::GroupBox,
-       .Caption = u" Directorio Servidores DCOM Quiral ", .Left = 7, .Top = 142, .Width = 378,
-       .Height = 64, .TabOrder = 2},
-      {.Name = u"EdtDirSvrDcom", .Type = Kind::Edit, .Parent = u"GrbDirectorio", .Left = 11,
-       .Top = 32, .Width = 335, .Height = 21, .TabOrder = 0, .ReadOnly = true},
-      {.Name = u"BitBtnDirServ", .Type = Kind::PictureButton, .Parent = u"GrbDirectorio",
+      {.Name = u"LblContrasena", .Into = &LblContrasena, .Type = Kind::Label,
+       .Parent = u"GroupBox1", .Caption = u"Contraseña:",
+       .Left = 22, .Top = 139, .Width = 60, .Height = 13, .AutoSize = true},
+      {.Name = u"LblConfContrasena", .Into = &LblConfContrasena, .Type = Kind::Label,
+       .Parent = u"GroupBox1", .Caption = u"Confirmar contraseña:",
+       .Left = 22, .Top = 163, .Width = 108, .Height = 13, .AutoSize = true},
+      {.Name = u"RdbUsuarioInactivo", .Into = &RdbUsuarioInactivo, .Type = Kind::RadioButton,
+       .Parent = u"GroupBox1", .Caption = u"Usuario interactivo",
+       .Left = 22, .Top = 29, .Width = 113, .Height = 17, .TabOrder = 0,
+       .OnClick = [this] { RdbUsuarioInactivoClick(); }},
+      {.Name = u"RdbUsuarioInicial", .Into = &RdbUsuarioInicial, .Type = Kind::RadioButton,
+       .Parent = u"GroupBox1", .Caption = u"Usuario inicial",
+       .Left = 22, .Top = 47, .Width = 113, .Height = 17, .TabOrder = 1,
+       .OnClick = [this] { RdbUsuarioInactivoClick(); }},
+      {.Name = u"RdbEsteUsuario", .Into = &RdbEsteUsuario, .Type = Kind::RadioButton,
+       .Parent = u"GroupBox1", .Caption = u"Este usuario",
+       .Left = 22, .Top = 66, .Width = 113, .Height = 17, .TabOrder = 2, .Checked = true,
+       .OnClick = [this] { RdbEsteUsuarioClick(); }},
+      {.Name = u"EdtUsuario", .Into = &EdtUsuario, .Type = Kind::Edit, .Parent = u"GroupBox1",
+       .Left = 136, .Top = 113, .Width = 121, .Height = 21, .TabOrder = 3},
+      {.Name = u"EdtContrasena", .Into = &EdtContrasena, .Type = Kind::Edit,
+       .Parent = u"GroupBox1",
+       .Left = 136, .Top = 137, .Width = 121, .Height = 21, .TabOrder = 4, .Password = true},
+      {.Name = u"EdtConfContrasena", .Into = &EdtConfContrasena, .Type = Kind::Edit,
+       .Parent = u"GroupBox1",
+       .Left = 136, .Top = 161, .Width = 121, .Height = 21, .TabOrder = 5, .Password = true},
+      {.Name = u"GrbDirectorio", .Into = &GrbDirectorio, .Type = Kind::GroupBox,
+       .Caption = u" Directorio Servidores DCOM Quiral ",
+       .Left = 7, .Top = 142, .Width = 378, .Height = 64, .TabOrder = 2},
+      {.Name = u"EdtDirSvrDcom", .Into = &EdtDirSvrDcom, .Type = Kind::Edit,
+       .Parent = u"GrbDirectorio",
+       .Left = 11, .Top = 32, .Width = 335, .Height = 21, .TabOrder = 0, .ReadOnly = true},
+      {.Name = u"BitBtnDirServ", .Into = &BitBtnDirServ, .Type = Kind::PictureButton,
+       .Parent = u"GrbDirectorio",
        .Left = 346, .Top = 31, .Width = 22, .Height = 22, .TabOrder = 1, .Picture = IDB_FOLDER,
        .OnClick = [this] { BitBtnDirServClick(); }},
-      {.Name = u"BitBtnAceptar", .Type = Kind::PictureButton, .Caption = u"&Aceptar", .Left = 159,
-       .Top = 426, .Width = 75, .Height = 25, .TabOrder = 3, .Default = true,
+      {.Name = u"BitBtnAceptar", .Into = &BitBtnAceptar, .Type = Kind::PictureButton,
+       .Caption = u"&Aceptar",
+       .Left = 159, .Top = 426, .Width = 75, .Height = 25, .TabOrder = 3, .Default = true,
        .Picture = IDB_ACEPTAR, .GlyphCount = 2, .OnClick = [this] { BitBtnAceptarClick(); }},
-      {.Name = u"RdgTipRegi", .Type = Kind::RadioGroup, .Caption = u" Modalidad de Registro ",
+      {.Name = u"RdgTipRegi", .Into = &RdgTipRegi, .Type = Kind::RadioGroup,
+       .Caption = u" Modalidad de Registro ",
        .Left = 8, .Top = 92, .Width = 377, .Height = 44, .TabOrder = 0,
        .Items = {u"Directorio", u"Programa"}, .Columns = 2, .ItemIndex = 0,
        .OnClick = [this] { RdgTipRegiClick(); }},
   };
+  // clang-format on
   Build(layout);
 
-  GroupBox1 = &Get<forms::GroupBox>(u"GroupBox1");
-  LblUsuario = &Get<forms::Label>(u"LblUsuario");
-  LblContrasena = &Get<forms::Label>(u"LblContrasena");
-  LblConfContrasena = &Get<forms::Label>(u"LblConfContrasena");
-  RdbUsuarioInactivo = &Get<forms::RadioButton>(u"RdbUsuarioInactivo");
-  RdbUsuarioInicial = &Get<forms::RadioButton>(u"RdbUsuarioInicial");
-  RdbEsteUsuario = &Get<forms::RadioButton>(u"RdbEsteUsuario");
-  EdtUsuario = &Get<forms::Edit>(u"EdtUsuario");
-  EdtContrasena = &Get<forms::Edit>(u"EdtContrasena");
-  EdtConfContrasena = &Get<forms::Edit>(u"EdtConfContrasena");
-  GrbDirectorio = &Get<forms::GroupBox>(u"GrbDirectorio");
-  EdtDirSvrDcom = &Get<forms::Edit>(u"EdtDirSvrDcom");
-  BitBtnDirServ = &Get<forms::PictureButton>(u"BitBtnDirServ");
-  BitBtnAceptar = &Get<forms::PictureButton>(u"BitBtnAceptar");
-  RdgTipRegi = &Get<forms::RadioGroup>(u"RdgTipRegi");
-  Image1 = &Get<forms::Image>(u"Image1");
-  LblVersion = &Get<forms::Label>(u"LblVersion");
   // Non-visual: owned by the window's component list, no property set.
   DCOM = new SDCOMConnection(&components_, services_.Classes);
   DCOM->SetName(u"DCOM");
@@ -221,8 +217,9 @@ void TFrmVarnel::Summary(bool failed) {
   if (informe_.Stopped) sinProcesar = informe_.NotHandled;
   const String text =
       failed ? setup::ErrorSummaryText(*gSlErrores, sinProcesar) : String(setup::kSummaryOk);
-  services_.Boxes.Show(text, Host().Title(),
-                       static_cast<std::uint32_t>(MB_OK | (failed ? MB_ICONERROR : MB_ICONINFORMATION)));
+  services_.Boxes.Show(
+      text, Host().Title(),
+      static_cast<std::uint32_t>(MB_OK | (failed ? MB_ICONERROR : MB_ICONINFORMATION)));
 }
 
 void TFrmVarnel::BuscarArchivos(const String& folder, const String& mask, bool recursive) {

@@ -85,7 +85,7 @@ class TFrmVarnel : public forms::Form, private IIdentitySource {
   String Contrasena() const override;
 
   SetupServices services_;
-  TComponent components_;  // owns DCOM and frees it with the window
+  TComponent components_;               // owns DCOM and frees it with the window
   std::unique_ptr<ServerSteps> steps_;  // over DCOM and the window's options
   bool runActive_ = false;
   std::unique_ptr<TStringList> gSlArchivos;

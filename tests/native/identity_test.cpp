@@ -240,8 +240,9 @@ TEST(CheckIdentity, EmptyIdentifierNamesTheBracedKey) {
     CheckIdentity(registry, u"", IdentityOption::UsuarioInteractivo, u"");
     FAIL() << "an empty identifier has no AppID key";
   } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(),
-              u"No existe la clave AppID {} (HKLM\\SOFTWARE\\Classes\\AppID); DComPerm no la crea.");
+    EXPECT_EQ(
+        e.Message(),
+        u"No existe la clave AppID {} (HKLM\\SOFTWARE\\Classes\\AppID); DComPerm no la crea.");
   }
   EXPECT_EQ(registry.reads, std::vector<String>{u"{}"});
 }
@@ -359,8 +360,9 @@ TEST(EjecutarYEsperarOFallar, AStopEndsTheWaitAtOnceAndLeavesTheProgramRunning) 
     r.runner.EjecutarYEsperarOFallar(u"C:\\s\\Lento.exe", u" /REGSERVER", u"el servidor", &stop);
     FAIL() << "a program not waited for is a failed item";
   } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(), u"No se esperó a que el servidor terminara: el proceso se detuvo y el "
-                           u"programa quedó en ejecución.");
+    EXPECT_EQ(e.Message(),
+              u"No se esperó a que el servidor terminara: el proceso se detuvo y el "
+              u"programa quedó en ejecución.");
   }
   // No wait after the pass that took the stop; the handle is only closed.
   EXPECT_EQ(r.journal, (Journal{"start", "pump", "look", "wait", "pump", "look", "wait", "pump",
@@ -514,8 +516,9 @@ TEST(AsignarPermisosDcom, AStopDuringTheWaitFailsWithoutJudging) {
     r.runner.AsignarPermisosDcom(kGuid, source, &stop, &record);
     FAIL();
   } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(), u"No se esperó a que DComPerm terminara: el proceso se detuvo y el "
-                           u"programa quedó en ejecución.");
+    EXPECT_EQ(e.Message(),
+              u"No se esperó a que DComPerm terminara: el proceso se detuvo y el "
+              u"programa quedó en ejecución.");
   }
   EXPECT_FALSE(record.RunAsRead);
   EXPECT_EQ(record.AppId, kGuid);

@@ -12,7 +12,8 @@ TEST(JsonReport, ItemLinesCarryExactlyTheKeysOfTheirPhase) {
   ReportItem registered;
   registered.Path = u"C:\\Srv\\Nómina \"A\".exe";
   const json first = json::parse(ReportItemLine(registered));
-  EXPECT_EQ(first, json::parse(R"({"path":"C:\\Srv\\Nómina \"A\".exe","phase":"register","ok":true})"));
+  EXPECT_EQ(first,
+            json::parse(R"({"path":"C:\\Srv\\Nómina \"A\".exe","phase":"register","ok":true})"));
 
   ReportItem failed;
   failed.Path = u"C:\\b.exe";

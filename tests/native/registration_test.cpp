@@ -77,18 +77,25 @@ std::vector<String> Search(FakeFolders& folders, const String& root) {
 TEST(FileSearch, DepthFirstPreOrderKeepsHiddenFilesSkipsHiddenAndSystemFolders) {
   FakeFolders f;
   f.Add(u"C:\\S\\", 1,
-        {{u".", {}, kDir}, {u"..", {}, kDir}, {u"a.exe", {}, 0x20}, {u"b.exe", {}, 0x20},
-         {u"oculto.exe", {}, kAttributeHidden}, {u"s1", {}, kDir}, {u"s2", {}, kDir},
-         {u"h", {}, kDir | kAttributeHidden}, {u"y", {}, kDir | kAttributeSystem}, {u"notas.txt", {}, 0}});
+        {{u".", {}, kDir},
+         {u"..", {}, kDir},
+         {u"a.exe", {}, 0x20},
+         {u"b.exe", {}, 0x20},
+         {u"oculto.exe", {}, kAttributeHidden},
+         {u"s1", {}, kDir},
+         {u"s2", {}, kDir},
+         {u"h", {}, kDir | kAttributeHidden},
+         {u"y", {}, kDir | kAttributeSystem},
+         {u"notas.txt", {}, 0}});
   f.Add(u"C:\\S\\s1\\", 2, {{u"c.exe", {}, 0}, {u"t", {}, kDir}});
   f.Add(u"C:\\S\\s1\\t\\", 3, {{u"d.exe", {}, 0}});
   f.Add(u"C:\\S\\s2\\", 4, {{u"e.exe", {}, 0}});
   f.Add(u"C:\\S\\h\\", 5, {{u"oculta.exe", {}, 0}});
   f.Add(u"C:\\S\\y\\", 6, {{u"sistema.exe", {}, 0}});
-  EXPECT_EQ(Search(f, u"C:\\S"),
-            (std::vector<String>{u"C:\\S\\a.exe", u"C:\\S\\b.exe", u"C:\\S\\oculto.exe",
-                                 u"C:\\S\\s1\\c.exe", u"C:\\S\\s1\\t\\d.exe",
-                                 u"C:\\S\\s2\\e.exe"}));
+  EXPECT_EQ(
+      Search(f, u"C:\\S"),
+      (std::vector<String>{u"C:\\S\\a.exe", u"C:\\S\\b.exe", u"C:\\S\\oculto.exe",
+                           u"C:\\S\\s1\\c.exe", u"C:\\S\\s1\\t\\d.exe", u"C:\\S\\s2\\e.exe"}));
 }
 
 TEST(FileSearch, FolderEntriesMatchingTheMaskAreNotFiles) {
@@ -115,17 +122,16 @@ TEST(FileSearch, ALoopEndsAtTheLinkButASecondLinkToAFolderIsSearchedAgain) {
   FakeFolders f;
   // "bucle" leads back to the chosen folder (one of its own ancestors);
   // "alias" leads to "otro" a second time, which is no loop.
-  f.Add(u"C:\\S\\", 1, {{u"a.exe", {}, 0}, {u"bucle", {}, kLink}, {u"otro", {}, kDir},
-                       {u"alias", {}, kLink}});
-  f.Add(u"C:\\S\\bucle\\", 1, {{u"a.exe", {}, 0}, {u"bucle", {}, kLink}, {u"otro", {}, kDir},
-                              {u"alias", {}, kLink}});
+  f.Add(u"C:\\S\\", 1,
+        {{u"a.exe", {}, 0}, {u"bucle", {}, kLink}, {u"otro", {}, kDir}, {u"alias", {}, kLink}});
+  f.Add(u"C:\\S\\bucle\\", 1,
+        {{u"a.exe", {}, 0}, {u"bucle", {}, kLink}, {u"otro", {}, kDir}, {u"alias", {}, kLink}});
   f.Add(u"C:\\S\\otro\\", 2, {{u"b.exe", {}, 0}, {u"vuelta", {}, kLink}});
   f.Add(u"C:\\S\\otro\\vuelta\\", 1, {{u"a.exe", {}, 0}});
   f.Add(u"C:\\S\\alias\\", 2, {{u"b.exe", {}, 0}, {u"vuelta", {}, kLink}});
   f.Add(u"C:\\S\\alias\\vuelta\\", 1, {{u"a.exe", {}, 0}});
   EXPECT_EQ(Search(f, u"C:\\S"),
-            (std::vector<String>{u"C:\\S\\a.exe", u"C:\\S\\otro\\b.exe",
-                                 u"C:\\S\\alias\\b.exe"}));
+            (std::vector<String>{u"C:\\S\\a.exe", u"C:\\S\\otro\\b.exe", u"C:\\S\\alias\\b.exe"}));
 }
 
 TEST(FileSearch, ALoopBelowALinkIsFoundAtThePlainFolderThatClosesIt) {
@@ -153,12 +159,16 @@ TEST(FileSearch, APlainTreeReadsNoIdentityAndEachFolderOnce) {
 TEST(FileSearch, ShortNamesMatchAsThePlatformMatchesThem) {
   FakeFolders f;
   f.Add(u"C:\\S\\", 1,
-        {{u"A.EXE", {}, 0}, {u"a.exe1", u"A~1.EXE", 0}, {u"b.exe1", {}, 0},
-         {u"a.exe.bak", u"AEXE~1.BAK", 0}, {u".exe", {}, 0}, {u"g.e.exe", u"GE~1.EXE", 0},
-         {u"exe", {}, 0}, {u"h.ex\u00E9", u"H~1.EX_", 0}});
-  EXPECT_EQ(Search(f, u"C:\\S"),
-            (std::vector<String>{u"C:\\S\\A.EXE", u"C:\\S\\a.exe1", u"C:\\S\\.exe",
-                                 u"C:\\S\\g.e.exe"}));
+        {{u"A.EXE", {}, 0},
+         {u"a.exe1", u"A~1.EXE", 0},
+         {u"b.exe1", {}, 0},
+         {u"a.exe.bak", u"AEXE~1.BAK", 0},
+         {u".exe", {}, 0},
+         {u"g.e.exe", u"GE~1.EXE", 0},
+         {u"exe", {}, 0},
+         {u"h.ex\u00E9", u"H~1.EX_", 0}});
+  EXPECT_EQ(Search(f, u"C:\\S"), (std::vector<String>{u"C:\\S\\A.EXE", u"C:\\S\\a.exe1",
+                                                      u"C:\\S\\.exe", u"C:\\S\\g.e.exe"}));
 }
 
 TEST(FileSearch, OtherMasksAreLeftToThePlatform) {
@@ -318,15 +328,28 @@ TEST(ProcesarServidores, TwoPhasesInOrderWithLabelsAndFinalizeBetween) {
   TStringList errores;
   ProcesarServidores(steps, Paths({u"C:\\S\\Uno.exe", u"C:\\S\\Dos.exe"}), errores);
   EXPECT_EQ(errores.Count(), 0);
-  const std::vector<String> expected = {
-      u"created", u"Inicializar 2 true", u"Mensaje Registrando Servidores DCOM...",
-      u"Item Uno - Servidor Uno", u"Registrar C:\\S\\Uno.exe", u"Terminado",
-      u"Item Dos - ",  // no description: nothing after the dash
-      u"Registrar C:\\S\\Dos.exe", u"Terminado", u"Finalizar", u"Inicializar 2 true",
-      u"Mensaje Asignando permisos DCOM...", u"Item Uno - Servidor Uno",
-      u"ServerName Uno.UnoDMR", u"Permisos {11111111-0000-0000-0000-000000000001}", u"Terminado",
-      u"Item Dos - ", u"ServerName Dos.DosDMR", u"Permisos {22222222-0000-0000-0000-000000000002}",
-      u"Terminado", u"Finalizar", u"released"};
+  const std::vector<String> expected = {u"created",
+                                        u"Inicializar 2 true",
+                                        u"Mensaje Registrando Servidores DCOM...",
+                                        u"Item Uno - Servidor Uno",
+                                        u"Registrar C:\\S\\Uno.exe",
+                                        u"Terminado",
+                                        u"Item Dos - ",  // no description: nothing after the dash
+                                        u"Registrar C:\\S\\Dos.exe",
+                                        u"Terminado",
+                                        u"Finalizar",
+                                        u"Inicializar 2 true",
+                                        u"Mensaje Asignando permisos DCOM...",
+                                        u"Item Uno - Servidor Uno",
+                                        u"ServerName Uno.UnoDMR",
+                                        u"Permisos {11111111-0000-0000-0000-000000000001}",
+                                        u"Terminado",
+                                        u"Item Dos - ",
+                                        u"ServerName Dos.DosDMR",
+                                        u"Permisos {22222222-0000-0000-0000-000000000002}",
+                                        u"Terminado",
+                                        u"Finalizar",
+                                        u"released"};
   EXPECT_EQ(steps.events, expected);
 }
 
@@ -368,10 +391,10 @@ TEST(ProcesarServidores, AVersionFailureEndsTheRunAfterFinishingTheWindow) {
   RecordingSteps steps;
   steps.failVersionOf = u"C:\\S\\Dos.exe";
   TStringList errores;
-  EXPECT_THROW(ProcesarServidores(steps, Paths({u"C:\\S\\Uno.exe", u"C:\\S\\Dos.exe",
-                                                u"C:\\S\\Tres.exe"}),
-                                  errores),
-               EOSError);
+  EXPECT_THROW(
+      ProcesarServidores(steps, Paths({u"C:\\S\\Uno.exe", u"C:\\S\\Dos.exe", u"C:\\S\\Tres.exe"}),
+                         errores),
+      EOSError);
   EXPECT_EQ(errores.Count(), 0);
   const std::vector<String> tail(steps.events.end() - 2, steps.events.end());
   EXPECT_EQ(tail, (std::vector<String>{u"Finalizar", u"released"}));
@@ -498,7 +521,8 @@ namespace {
 
 TStringList Entries(int count) {
   TStringList list;
-  for (int i = 1; i <= count; ++i) list.Add(u"C:\\S\\S" + IntToStr(i) + u".exe: motivo " + IntToStr(i));
+  for (int i = 1; i <= count; ++i)
+    list.Add(u"C:\\S\\S" + IntToStr(i) + u".exe: motivo " + IntToStr(i));
   return list;
 }
 

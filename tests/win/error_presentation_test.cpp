@@ -44,19 +44,31 @@ String TextOf(HWND hwnd) { return forms::WindowText(hwnd); }
 
 class ThrowingForm final : public forms::Form {
  public:
-  ThrowingForm(forms::IFormHost& host, const String& caption)
-      : Form(host, WindowShape(caption)) {
+  ThrowingForm(forms::IFormHost& host, const String& caption) : Form(host, WindowShape(caption)) {
     Build({
-        {.Name = u"EdtNombre", .Type = forms::Kind::Edit, .Left = 10, .Top = 10, .Width = 150,
-         .Height = 21, .TabOrder = 0},
-        {.Name = u"BitBtnLanzar", .Type = forms::Kind::PictureButton, .Caption = u"&Lanzar",
-         .Left = 10, .Top = 40, .Width = 75, .Height = 25, .TabOrder = 1,
+        {.Name = u"EdtNombre",
+         .Into = &edit_,
+         .Type = forms::Kind::Edit,
+         .Left = 10,
+         .Top = 10,
+         .Width = 150,
+         .Height = 21,
+         .TabOrder = 0},
+        {.Name = u"BitBtnLanzar",
+         .Into = &button_,
+         .Type = forms::Kind::PictureButton,
+         .Caption = u"&Lanzar",
+         .Left = 10,
+         .Top = 40,
+         .Width = 75,
+         .Height = 25,
+         .TabOrder = 1,
          .OnClick = [this] { Clicked(); }},
     });
   }
 
-  HWND Edit() const { return Find(u"EdtNombre").Handle(); }
-  HWND Button() const { return Find(u"BitBtnLanzar").Handle(); }
+  HWND Edit() const { return edit_->Handle(); }
+  HWND Button() const { return button_->Handle(); }
 
   // What the button's handler does after counting the click.
   std::function<void()> Action;
@@ -65,11 +77,16 @@ class ThrowingForm final : public forms::Form {
 
  protected:
   void OnClose() override {
-    if (TerminateOnClose) Form::OnClose();
-    else Hide();
+    if (TerminateOnClose)
+      Form::OnClose();
+    else
+      Hide();
   }
 
  private:
+  forms::Edit* edit_ = nullptr;
+  forms::PictureButton* button_ = nullptr;
+
   static forms::FormSpec WindowShape(const String& caption) {
     forms::FormSpec window;
     window.ClassName = u"TFrmPruebaErrores";
@@ -111,7 +128,8 @@ class CaptureWindow {
  private:
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_CANCELMODE) {
-      if (auto* count = reinterpret_cast<std::atomic<int>*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA)))
+      if (auto* count =
+              reinterpret_cast<std::atomic<int>*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA)))
         ++*count;
       // As the default does: give the capture up.
       if (::GetCapture() == hwnd) ::ReleaseCapture();
@@ -204,8 +222,8 @@ class BoxWatcher {
       seen.TextControl = text != nullptr;
       if (text) seen.Text = TextOf(text);
       const HWND icon = ::GetDlgItem(box, kIconId);
-      const auto shown = icon ? reinterpret_cast<HICON>(::SendMessageW(icon, STM_GETICON, 0, 0))
-                              : nullptr;
+      const auto shown =
+          icon ? reinterpret_cast<HICON>(::SendMessageW(icon, STM_GETICON, 0, 0)) : nullptr;
       seen.ErrorIcon = shown && shown == ::LoadIconW(nullptr, IDI_ERROR);
       for (HWND c = ::GetWindow(box, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
         wchar_t cls[16] = {};
@@ -240,14 +258,13 @@ class BoxWatcher {
 // window is hidden or destroyed (every box, every form). This program's own
 // windows are made unmanaged, read once when its display driver loads, that
 // is before the first window; the key is removed again at the end.
-constexpr wchar_t kWineAppKey[] =
-    L"Software\\Wine\\AppDefaults\\win_error_presentation_test.exe";
+constexpr wchar_t kWineAppKey[] = L"Software\\Wine\\AppDefaults\\win_error_presentation_test.exe";
 
 void UseUnmanagedWindows() {
   HKEY key = nullptr;
   const String path = win32::FromW(kWineAppKey) + u"\\X11 Driver";
-  if (::RegCreateKeyExW(HKEY_CURRENT_USER, win32::W(path), 0, nullptr, 0, KEY_WRITE, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS)
+  if (::RegCreateKeyExW(HKEY_CURRENT_USER, win32::W(path), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
     return;  // not under Wine's registry layout: nothing to speed up
   static const wchar_t kNo[] = L"N";
   ::RegSetValueExW(key, L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(kNo), sizeof(kNo));
@@ -287,8 +304,7 @@ class ErrorPresentation : public ::testing::Test {
                                    const CaptureWindow* capture = nullptr,
                                    bool viaCommand = false) {
     form_->Action = std::move(action);
-    BoxWatcher watcher(wait, {form_->Handle(), other_->Handle()},
-                       ::GetCurrentThreadId(), capture);
+    BoxWatcher watcher(wait, {form_->Handle(), other_->Handle()}, ::GetCurrentThreadId(), capture);
     if (viaCommand) {
       // The notification a click sends, without the focus (and so the
       // activation) the button takes when it is pressed.
@@ -343,7 +359,8 @@ TEST_F(ErrorPresentation, DotAddedOnlyAfterCharactersAboveTheDot) {
       {u"Termina en dos puntos:", u"Termina en dos puntos:."},
       {u"Línea\r\n", u"Línea\r\n"},
   };
-  for (const Case& c : cases) ExpectErrorBox(ClickThrowing(c.thrown), c.shown, ToUtf8(c.thrown).c_str());
+  for (const Case& c : cases)
+    ExpectErrorBox(ClickThrowing(c.thrown), c.shown, ToUtf8(c.thrown).c_str());
   EXPECT_EQ(form_->Clicks, static_cast<int>(std::size(cases)));
 }
 
@@ -352,14 +369,14 @@ TEST_F(ErrorPresentation, EmptyMessageGivesAnEmptyBoxWithCaptionAndIcon) {
 }
 
 TEST_F(ErrorPresentation, EveryExceptionKindShowsItsMessage) {
-  ExpectErrorBox(ClickWith([] { throw EOSError(u"Falla del sistema", 5); }),
-                 u"Falla del sistema.", "EOSError");
+  ExpectErrorBox(ClickWith([] { throw EOSError(u"Falla del sistema", 5); }), u"Falla del sistema.",
+                 "EOSError");
   ExpectErrorBox(ClickWith([] { throw EOleSysError(u"Clase no registrada", -2147221164); }),
                  u"Clase no registrada.", "EOleSysError");
   ExpectErrorBox(ClickWith([] { throw EConvertError(u"Texto inválido"); }), u"Texto inválido.",
                  "EConvertError");
-  ExpectErrorBox(ClickWith([] { throw std::runtime_error("fallo estándar"); }),
-                 u"fallo estándar.", "std::runtime_error");
+  ExpectErrorBox(ClickWith([] { throw std::runtime_error("fallo estándar"); }), u"fallo estándar.",
+                 "std::runtime_error");
 }
 
 TEST_F(ErrorPresentation, ChangedTitleFollowsIntoTheCaption) {

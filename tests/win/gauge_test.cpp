@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/win32/ClockWin32.h"
@@ -11,6 +12,7 @@
 #include "progress/ProgressBarModel.h"
 #include "progress/win32/GaugeBar.h"
 #include "runtime/Exceptions.h"
+#include "support/TestHost.h"
 
 using namespace varnel;
 using namespace varnel::win32;
@@ -138,6 +140,7 @@ class GaugeBarTest : public ::testing::Test {
                                WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 600, 200, nullptr,
                                nullptr, ::GetModuleHandleW(nullptr), nullptr)) {}
 
+  testing_support::TestHost app;
   UniqueWindow host;
 };
 
@@ -145,7 +148,7 @@ class GaugeBarTest : public ::testing::Test {
 
 TEST_F(GaugeBarTest, LayoutSizedBarPaintsBarBackgroundAndInvertedText) {
   ASSERT_TRUE(host);
-  auto bar = TGaugeBar::Create(host.get(), 4, 2, 493, 11);
+  auto bar = std::make_unique<TGaugeBar>(app, host.get(), RECT{4, 2, 497, 13});
   const SIZE size = ClientSize(bar->Handle());
   EXPECT_EQ(size.cx, 493);  // no border eats into the client area
   EXPECT_EQ(size.cy, 11);
@@ -169,7 +172,7 @@ TEST_F(GaugeBarTest, LayoutSizedBarPaintsBarBackgroundAndInvertedText) {
 }
 
 TEST_F(GaugeBarTest, TextOverBothPartsInvertsEachColour) {
-  auto bar = TGaugeBar::Create(host.get(), 10, 10, 200, 40);
+  auto bar = std::make_unique<TGaugeBar>(app, host.get(), RECT{10, 10, 210, 50});
   bar->Model().SetMaxValue(2);
   bar->Model().SetProgress(1);  // 50 %: the bar ends under the text
   const Picture p = PrintClient(bar->Handle());
@@ -187,7 +190,7 @@ TEST_F(GaugeBarTest, TextOverBothPartsInvertsEachColour) {
 }
 
 TEST_F(GaugeBarTest, ComplementaryColoursOnAFullBar) {
-  auto bar = TGaugeBar::Create(host.get(), 10, 10, 200, 40);
+  auto bar = std::make_unique<TGaugeBar>(app, host.get(), RECT{10, 10, 210, 50});
   bar->Model().SetMaxValue(1);
   bar->Model().SetProgress(1);
   struct Case {
@@ -210,7 +213,7 @@ TEST_F(GaugeBarTest, ComplementaryColoursOnAFullBar) {
 }
 
 TEST_F(GaugeBarTest, EmptyBarShowsZeroOnTheBackground) {
-  auto bar = TGaugeBar::Create(host.get(), 0, 0, 200, 40);
+  auto bar = std::make_unique<TGaugeBar>(app, host.get(), RECT{0, 0, 200, 40});
   bar->Model().SetBackColor(BarColor(0, 0, 128));
   const TextBox box = CheckPicture(PrintClient(bar->Handle()), 0, kBarLime, BarColor(0, 0, 128));
   ExpectCentred(box, 200, 40);
@@ -218,7 +221,7 @@ TEST_F(GaugeBarTest, EmptyBarShowsZeroOnTheBackground) {
 
 TEST_F(GaugeBarTest, ModelChangesReachTheScreenWithoutTheMessageLoop) {
   ::ShowWindow(host.get(), SW_SHOWNOACTIVATE);
-  auto bar = TGaugeBar::Create(host.get(), 0, 0, 200, 40);
+  auto bar = std::make_unique<TGaugeBar>(app, host.get(), RECT{0, 0, 200, 40});
   ::UpdateWindow(host.get());
   bar->Model().SetMaxValue(4);
   bar->Model().SetProgress(3);  // 75 %, painted at once
@@ -233,7 +236,7 @@ TEST_F(GaugeBarTest, ModelChangesReachTheScreenWithoutTheMessageLoop) {
 TEST_F(GaugeBarTest, PaintsAModelOwnedElsewhere) {
   int repaints = 0;
   TProgressBarModel model([&] { ++repaints; });
-  auto bar = TGaugeBar::Create(host.get(), 0, 0, 100, 20, model);
+  auto bar = std::make_unique<TGaugeBar>(app, host.get(), RECT{0, 0, 100, 20}, model);
   EXPECT_EQ(&bar->Model(), &model);
   model.SetMaxValue(10);
   model.SetProgress(3);
@@ -243,8 +246,9 @@ TEST_F(GaugeBarTest, PaintsAModelOwnedElsewhere) {
 }
 
 TEST_F(GaugeBarTest, SurvivesItsParentGoingFirst) {
-  auto first = TGaugeBar::Create(host.get(), 0, 0, 100, 20);
-  auto second = TGaugeBar::Create(host.get(), 0, 30, 100, 20);  // the class is registered once
+  auto first = std::make_unique<TGaugeBar>(app, host.get(), RECT{0, 0, 100, 20});
+  auto second = std::make_unique<TGaugeBar>(app, host.get(),
+                                            RECT{0, 30, 100, 50});  // the class is registered once
   const HWND handle = first->Handle();
   ASSERT_TRUE(::IsWindow(handle));
   second.reset();  // owner first: the window goes with it
@@ -256,7 +260,7 @@ TEST_F(GaugeBarTest, SurvivesItsParentGoingFirst) {
 }
 
 TEST_F(GaugeBarTest, ControlHasNoBorder) {
-  auto bar = TGaugeBar::Create(host.get(), 0, 0, 120, 11);
+  auto bar = std::make_unique<TGaugeBar>(app, host.get(), RECT{0, 0, 120, 11});
   const auto style = static_cast<DWORD>(::GetWindowLongPtrW(bar->Handle(), GWL_STYLE));
   const auto exStyle = static_cast<DWORD>(::GetWindowLongPtrW(bar->Handle(), GWL_EXSTYLE));
   EXPECT_EQ(style & (WS_BORDER | WS_DLGFRAME | WS_THICKFRAME), 0u);

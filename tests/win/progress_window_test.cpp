@@ -8,8 +8,8 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <span>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -294,15 +294,16 @@ std::pair<int, int> InkColumns(const Picture& p) {
 // A tiny PNG writer (8-bit RGB, one IDAT), for the screenshot.
 
 void PutBig32(std::string& out, std::uint32_t v) {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>((v >> shift) & 0xFF));
+  for (int shift = 24; shift >= 0; shift -= 8)
+    out.push_back(static_cast<char>((v >> shift) & 0xFF));
 }
 
 void PutChunk(std::string& out, const char* type, const std::string& data) {
   PutBig32(out, static_cast<std::uint32_t>(data.size()));
   const std::string body = std::string(type, 4) + data;
   out += body;
-  PutBig32(out, static_cast<std::uint32_t>(
-                    ::crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()))));
+  PutBig32(out, static_cast<std::uint32_t>(::crc32(0, reinterpret_cast<const Bytef*>(body.data()),
+                                                   static_cast<uInt>(body.size()))));
 }
 
 std::string EncodePng(const Picture& p) {
@@ -319,13 +320,15 @@ std::string EncodePng(const Picture& p) {
   uLongf packedSize = ::compressBound(static_cast<uLong>(raw.size()));
   std::string packed(packedSize, '\0');
   if (::compress(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
-                 reinterpret_cast<const Bytef*>(raw.data()), static_cast<uLong>(raw.size())) != Z_OK)
+                 reinterpret_cast<const Bytef*>(raw.data()),
+                 static_cast<uLong>(raw.size())) != Z_OK)
     return {};
   packed.resize(packedSize);
   std::string header;
   PutBig32(header, static_cast<std::uint32_t>(p.width));
   PutBig32(header, static_cast<std::uint32_t>(p.height));
-  header += std::string("\x08\x02\x00\x00\x00", 5);  // 8 bits, RGB, deflate, no filter set, no interlace
+  header +=
+      std::string("\x08\x02\x00\x00\x00", 5);  // 8 bits, RGB, deflate, no filter set, no interlace
   std::string file("\x89PNG\r\n\x1a\n", 8);
   PutChunk(file, "IHDR", header);
   PutChunk(file, "IDAT", packed);
@@ -338,7 +341,8 @@ void SaveFile(const std::string& file, const std::wstring& path) {
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
   ASSERT_NE(out.get(), INVALID_HANDLE_VALUE) << "cannot write the screenshot";
   DWORD written = 0;
-  ASSERT_TRUE(::WriteFile(out.get(), file.data(), static_cast<DWORD>(file.size()), &written, nullptr));
+  ASSERT_TRUE(
+      ::WriteFile(out.get(), file.data(), static_cast<DWORD>(file.size()), &written, nullptr));
   EXPECT_EQ(written, file.size());
 }
 
@@ -364,7 +368,8 @@ class WineFaces {
     }
   }
   ~WineFaces() {
-    for (const std::wstring& path : loaded_) ::RemoveFontResourceExW(path.c_str(), FR_PRIVATE, nullptr);
+    for (const std::wstring& path : loaded_)
+      ::RemoveFontResourceExW(path.c_str(), FR_PRIVATE, nullptr);
   }
   WineFaces(const WineFaces&) = delete;
   WineFaces& operator=(const WineFaces&) = delete;
@@ -436,10 +441,10 @@ TEST_F(ProgressWindowTest, FrameCaptionAndClientAreaHiddenUntilShownThenCentred)
 
 TEST_F(ProgressWindowTest, EveryControlSitsAtItsLayoutRectangle) {
   // The controls found by class and text are the ones the window names.
-  EXPECT_EQ(PSuperior, window.Find(u"PSuperior").Handle());
-  EXPECT_EQ(PSuperior1, window.Find(u"PSuperior1").Handle());
-  EXPECT_EQ(PInferior1, window.Find(u"PInferior1").Handle());
-  EXPECT_EQ(PInferior, window.Find(u"PInferior").Handle());
+  EXPECT_EQ(PSuperior, window.PSuperior->Handle());
+  EXPECT_EQ(PSuperior1, window.PSuperior1->Handle());
+  EXPECT_EQ(PInferior1, window.PInferior1->Handle());
+  EXPECT_EQ(PInferior, window.PInferior->Handle());
   EXPECT_EQ(ClassOf(PSuperior), L"VarnelContainer");
   EXPECT_EQ(TextOf(PSuperior), L" ");
   EXPECT_EQ(TextOf(PInferior), L" ");
@@ -478,12 +483,10 @@ TEST_F(ProgressWindowTest, EveryControlSitsAtItsLayoutRectangle) {
   struct Auto {
     const wchar_t* text;
     int left, top, layoutWidth;
-  } autos[] = {{L"Mensaje del Proceso:", 8, 24, 102},
-               {L"Ultimo Error:", 8, 40, 57},
-               {L"Número de errores producidos:", 8, 72, 145},
-               {L"LNumeroDeErroresProducidos", 160, 72, 143},
-               {L"Ultimo tiempo Registrado:", 5, -1, 120},
-               {L"Tiempo Transcurrido:", 7, 12, 100}};
+  } autos[] = {
+      {L"Mensaje del Proceso:", 8, 24, 102},          {L"Ultimo Error:", 8, 40, 57},
+      {L"Número de errores producidos:", 8, 72, 145}, {L"LNumeroDeErroresProducidos", 160, 72, 143},
+      {L"Ultimo tiempo Registrado:", 5, -1, 120},     {L"Tiempo Transcurrido:", 7, 12, 100}};
   for (const Auto& a : autos) {
     const HWND label = FindControl(form, L"STATIC", a.text);
     const SIZE text = TextExtent(label, a.text);
@@ -507,8 +510,8 @@ TEST_F(ProgressWindowTest, EveryControlSitsAtItsLayoutRectangle) {
 TEST_F(ProgressWindowTest, CounterIsBoldNavyAndRightAligned) {
   EXPECT_TRUE(::GetWindowLongW(LItemActual, GWL_STYLE) & SS_RIGHT);
   LOGFONTW font{};
-  ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(LItemActual, WM_GETFONT, 0, 0)),
-               sizeof(font), &font);
+  ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(LItemActual, WM_GETFONT, 0, 0)), sizeof(font),
+               &font);
   EXPECT_EQ(font.lfWeight, FW_BOLD);
   EXPECT_EQ(font.lfHeight, -11);
   EXPECT_EQ(std::wstring(font.lfFaceName), L"MS Sans Serif");
@@ -841,8 +844,8 @@ TEST_F(ProgressWindowTest, ScreenshotMidPass) {
 
   const std::string png = EncodePng(shot);
   // The file holds exactly what was on screen.
-  const DecodedImage back = DecodePng(std::span<const std::uint8_t>(
-      reinterpret_cast<const std::uint8_t*>(png.data()), png.size()));
+  const DecodedImage back = DecodePng(
+      std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(png.data()), png.size()));
   ASSERT_EQ(back.Width, shot.width);
   ASSERT_EQ(back.Height, shot.height);
   for (std::size_t i = 0; i < shot.pixels.size(); ++i) {

@@ -17,38 +17,12 @@
 #include "forms/win32/Window.h"
 #include "platform/win32/Unique.h"
 #include "runtime/Exceptions.h"
+#include "support/TestHost.h"
 
 namespace varnel {
 namespace {
 
-class NoPump : public IMessagePump {
- public:
-  void ProcessMessages() override {}
-  bool Terminated() const override { return false; }
-};
-
-class TestHost : public forms::IFormHost {
- public:
-  void HandleException() noexcept override {
-    try {
-      throw;
-    } catch (const Exception& e) {
-      errors.push_back(e.Message());
-    } catch (...) {
-      errors.push_back(u"(not an Exception)");
-    }
-  }
-  HWND AppWindow() const override { return nullptr; }
-  IMessagePump& Pump() override { return pump_; }
-  const String& Title() const override { return title_; }
-  void Terminate() override {}
-
-  std::vector<String> errors;
-
- private:
-  NoPump pump_;
-  String title_ = u"Prueba";
-};
+using testing_support::TestHost;
 
 forms::FormSpec Shape() {
   forms::FormSpec window;

@@ -111,12 +111,23 @@ String Quote(const String& text) {
   String out = u"\"";
   for (char16_t c : text) {
     switch (c) {
-      case u'"': out += u"\\\""; break;
-      case u'\\': out += u"\\\\"; break;
-      case u'\n': out += u"\\n"; break;
-      case u'\r': out += u"\\r"; break;
-      case u'\t': out += u"\\t"; break;
-      default: out.push_back(c);
+      case u'"':
+        out += u"\\\"";
+        break;
+      case u'\\':
+        out += u"\\\\";
+        break;
+      case u'\n':
+        out += u"\\n";
+        break;
+      case u'\r':
+        out += u"\\r";
+        break;
+      case u'\t':
+        out += u"\\t";
+        break;
+      default:
+        out.push_back(c);
     }
   }
   return out + u"\"";
@@ -146,10 +157,10 @@ HWND Control(HWND window, const Options& o) {
       [&] {
         int seen = 0;
         for (const ControlInfo& c : ListChildren(window, true)) {
-          const bool match = (!query.Id || c.Id == *query.Id) &&
-                             (!query.ClassName || c.ClassName == *query.ClassName) &&
-                             (!query.Text || c.Text == *query.Text ||
-                              StripAccelerators(c.Text) == *query.Text);
+          const bool match =
+              (!query.Id || c.Id == *query.Id) &&
+              (!query.ClassName || c.ClassName == *query.ClassName) &&
+              (!query.Text || c.Text == *query.Text || StripAccelerators(c.Text) == *query.Text);
           if (match && seen++ == index) {
             found = c.Handle;
             return true;

@@ -57,7 +57,8 @@ ControlInfo DescribeControl(HWND control, int zOrderIndex, int depth) {
   info.Id = static_cast<int>(::GetWindowLongPtrW(control, GWLP_ID));
   info.ZOrderIndex = zOrderIndex;
   info.Depth = depth;
-  if (info.ClassName == u"Button" && IsButtonWithCheck(info.Style)) info.Checked = IsChecked(control);
+  if (info.ClassName == u"Button" && IsButtonWithCheck(info.Style))
+    info.Checked = IsChecked(control);
   return info;
 }
 
@@ -108,7 +109,10 @@ String StripAccelerators(StringView text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] == u'&') {
       if (i + 1 < text.size() && text[i + 1] == u'&') result.push_back(u'&');
-      if (i + 1 < text.size()) ++i; else break;
+      if (i + 1 < text.size())
+        ++i;
+      else
+        break;
       if (text[i] == u'&') continue;
     }
     result.push_back(text[i]);

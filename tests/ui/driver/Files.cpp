@@ -77,8 +77,8 @@ void DeleteTree(const String& path) noexcept {
 TempFolder::TempFolder(StringView name) {
   // The process id keeps scenario programs running side by side apart; the
   // first free number keeps folders of one program apart.
-  const String base = JoinPath(BuildTreePath(u"ui-temp"), String(name) + u"-" +
-                                                              IntToStr(::GetCurrentProcessId()));
+  const String base =
+      JoinPath(BuildTreePath(u"ui-temp"), String(name) + u"-" + IntToStr(::GetCurrentProcessId()));
   for (int n = 1;; ++n) {
     String candidate = base + u"-" + IntToStr(n);
     if (::GetFileAttributesW(W(candidate)) == INVALID_FILE_ATTRIBUTES) {
@@ -118,8 +118,8 @@ void CopyFileTo(const String& from, const String& to) {
 void SetHiddenSystem(const String& path, bool hidden, bool system) {
   DWORD attributes = ::GetFileAttributesW(W(path));
   if (attributes == INVALID_FILE_ATTRIBUTES) win32::RaiseLastOSError();
-  attributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                    FILE_ATTRIBUTE_NORMAL);
+  attributes &=
+      ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NORMAL);
   if (hidden) attributes |= FILE_ATTRIBUTE_HIDDEN;
   if (system) attributes |= FILE_ATTRIBUTE_SYSTEM;
   if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;

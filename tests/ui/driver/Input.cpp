@@ -86,9 +86,8 @@ void Focus(HWND control, Milliseconds timeout) {
 }
 
 void TypeText(HWND window, const String& text) {
-  const HWND target = ::GetAncestor(window, GA_PARENT) == ::GetDesktopWindow()
-                          ? KeyTarget(window)
-                          : window;
+  const HWND target =
+      ::GetAncestor(window, GA_PARENT) == ::GetDesktopWindow() ? KeyTarget(window) : window;
   for (char16_t unit : text) Post(target, WM_CHAR, unit, 1);
 }
 
@@ -143,8 +142,7 @@ void SendKeyInput(HWND window, WORD virtualKey, bool alt, bool shift) {
   add(virtualKey, true);
   if (shift) add(VK_SHIFT, true);
   if (alt) add(VK_MENU, true);
-  if (::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) !=
-      inputs.size())
+  if (::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size())
     win32::RaiseLastOSError();
 }
 

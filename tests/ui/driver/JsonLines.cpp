@@ -113,10 +113,14 @@ class Reader {
     for (int i = 0; i < 4; ++i) {
       const char c = text_[at_++];
       value <<= 4;
-      if (c >= '0' && c <= '9') value |= static_cast<unsigned>(c - '0');
-      else if (c >= 'a' && c <= 'f') value |= static_cast<unsigned>(c - 'a' + 10);
-      else if (c >= 'A' && c <= 'F') value |= static_cast<unsigned>(c - 'A' + 10);
-      else Fail("bad \\u escape");
+      if (c >= '0' && c <= '9')
+        value |= static_cast<unsigned>(c - '0');
+      else if (c >= 'a' && c <= 'f')
+        value |= static_cast<unsigned>(c - 'a' + 10);
+      else if (c >= 'A' && c <= 'F')
+        value |= static_cast<unsigned>(c - 'A' + 10);
+      else
+        Fail("bad \\u escape");
     }
     return value;
   }
@@ -138,16 +142,35 @@ class Reader {
       if (at_ >= text_.size()) Fail("unterminated escape");
       const char e = text_[at_++];
       switch (e) {
-        case '"': result.push_back(u'"'); break;
-        case '\\': result.push_back(u'\\'); break;
-        case '/': result.push_back(u'/'); break;
-        case 'b': result.push_back(u'\b'); break;
-        case 'f': result.push_back(u'\f'); break;
-        case 'n': result.push_back(u'\n'); break;
-        case 'r': result.push_back(u'\r'); break;
-        case 't': result.push_back(u'\t'); break;
-        case 'u': result.push_back(static_cast<char16_t>(Hex4())); break;
-        default: Fail("unknown escape");
+        case '"':
+          result.push_back(u'"');
+          break;
+        case '\\':
+          result.push_back(u'\\');
+          break;
+        case '/':
+          result.push_back(u'/');
+          break;
+        case 'b':
+          result.push_back(u'\b');
+          break;
+        case 'f':
+          result.push_back(u'\f');
+          break;
+        case 'n':
+          result.push_back(u'\n');
+          break;
+        case 'r':
+          result.push_back(u'\r');
+          break;
+        case 't':
+          result.push_back(u'\t');
+          break;
+        case 'u':
+          result.push_back(static_cast<char16_t>(Hex4()));
+          break;
+        default:
+          Fail("unknown escape");
       }
     }
     return result + FromUtf8(run);

@@ -12,8 +12,7 @@ namespace varnel::ui {
 namespace {
 
 HWND ChildWithId(HWND parent, int id) {
-  for (HWND child = ::GetWindow(parent, GW_CHILD); child;
-       child = ::GetWindow(child, GW_HWNDNEXT)) {
+  for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
     // Dialog templates store ids as 16 bits; 0xFFFF may come back as -1.
     if ((::GetWindowLongPtrW(child, GWLP_ID) & 0xFFFF) == (id & 0xFFFF)) return child;
   }
@@ -57,12 +56,18 @@ double Mismatch(const Pixels& shown, HICON icon) {
 
 String IconKindName(IconKind kind) {
   switch (kind) {
-    case IconKind::None: return u"none";
-    case IconKind::Error: return u"error";
-    case IconKind::Information: return u"information";
-    case IconKind::Warning: return u"warning";
-    case IconKind::Question: return u"question";
-    case IconKind::Unknown: break;
+    case IconKind::None:
+      return u"none";
+    case IconKind::Error:
+      return u"error";
+    case IconKind::Information:
+      return u"information";
+    case IconKind::Warning:
+      return u"warning";
+    case IconKind::Question:
+      return u"question";
+    case IconKind::Unknown:
+      break;
   }
   return u"unknown";
 }
@@ -143,8 +148,7 @@ MessageBoxInfo WaitForMessageBox(DWORD pid, Milliseconds timeout) {
       },
       timeout, pid ? u"a message box of process " + IntToStr(pid) : String(u"a message box"));
   // The box is shown before its icon is painted: give it a moment.
-  TryWaitUntil([&] { return ::GetUpdateRect(found, nullptr, FALSE) == FALSE; },
-               Milliseconds(500));
+  TryWaitUntil([&] { return ::GetUpdateRect(found, nullptr, FALSE) == FALSE; }, Milliseconds(500));
   Pause(Milliseconds(100));
   return ReadMessageBox(found);
 }

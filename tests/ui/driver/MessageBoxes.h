@@ -41,8 +41,7 @@ MessageBoxInfo WaitForMessageBox(DWORD pid, Milliseconds timeout);
 
 // Posts BM_CLICK to the box's button of that id (IDOK, IDCANCEL, ...) and
 // waits until the box is gone.
-void Press(const MessageBoxInfo& box, int buttonId,
-           Milliseconds timeout = Milliseconds(5000));
+void Press(const MessageBoxInfo& box, int buttonId, Milliseconds timeout = Milliseconds(5000));
 
 // Which system icon the static shows: first by handle (system icons are
 // shared within a session on Windows), then, because Wine gives each

@@ -28,8 +28,8 @@ void PutChunk(std::vector<std::uint8_t>& out, const char (&type)[5],
   const std::size_t typeAt = out.size();
   out.insert(out.end(), type, type + 4);
   out.insert(out.end(), data.begin(), data.end());
-  const uLong crc = ::crc32(::crc32(0L, Z_NULL, 0), out.data() + typeAt,
-                            static_cast<uInt>(4 + data.size()));
+  const uLong crc =
+      ::crc32(::crc32(0L, Z_NULL, 0), out.data() + typeAt, static_cast<uInt>(4 + data.size()));
   PutBigEndian(out, static_cast<std::uint32_t>(crc));
 }
 

@@ -95,8 +95,7 @@ Process::Process(const ProcessOptions& options) {
   PROCESS_INFORMATION info{};
   const BOOL started = ::CreateProcessW(
       W(options.Path), reinterpret_cast<wchar_t*>(commandLine.data()), nullptr, nullptr,
-      output ? TRUE : FALSE,
-      CREATE_UNICODE_ENVIRONMENT,
+      output ? TRUE : FALSE, CREATE_UNICODE_ENVIRONMENT,
       environment.empty() ? nullptr : const_cast<wchar_t*>(W(environment)),
       options.WorkingDirectory.empty() ? nullptr : W(options.WorkingDirectory), &startup, &info);
   if (!started) {
@@ -114,8 +113,7 @@ Process::~Process() {
 }
 
 bool Process::Wait(Milliseconds timeout) const {
-  return ::WaitForSingleObject(handle_.get(), static_cast<DWORD>(timeout.count())) ==
-         WAIT_OBJECT_0;
+  return ::WaitForSingleObject(handle_.get(), static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
 }
 
 void Process::WaitForExit(Milliseconds timeout) const {

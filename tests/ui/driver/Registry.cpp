@@ -21,8 +21,7 @@ UniqueKey OpenKey(HKEY root, const String& subKey, REGSAM access) {
 
 }  // namespace
 
-std::optional<String> ReadRegistryString(HKEY root, const String& subKey,
-                                         const String& valueName) {
+std::optional<String> ReadRegistryString(HKEY root, const String& subKey, const String& valueName) {
   const UniqueKey key = OpenKey(root, subKey, KEY_QUERY_VALUE);
   if (!key) return std::nullopt;
   DWORD type = 0;

@@ -12,9 +12,9 @@ namespace varnel::ui {
 // the private bytes of another process; the working set and the CPU times
 // are real there. On Windows all of them are.
 struct ResourceCounters {
-  DWORD Handles = 0;       // GetProcessHandleCount
-  DWORD GdiObjects = 0;    // GetGuiResources(GR_GDIOBJECTS)
-  DWORD UserObjects = 0;   // GetGuiResources(GR_USEROBJECTS)
+  DWORD Handles = 0;               // GetProcessHandleCount
+  DWORD GdiObjects = 0;            // GetGuiResources(GR_GDIOBJECTS)
+  DWORD UserObjects = 0;           // GetGuiResources(GR_USEROBJECTS)
   std::uint64_t PrivateBytes = 0;  // PROCESS_MEMORY_COUNTERS_EX::PrivateUsage
   std::uint64_t WorkingSet = 0;
   std::uint64_t PeakWorkingSet = 0;

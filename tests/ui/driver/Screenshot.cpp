@@ -40,8 +40,8 @@ class Canvas {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     bitmap_.reset(::CreateDIBSection(compatible, &info, DIB_RGB_COLORS, &bits_, nullptr, 0));
-    if (!bitmap_) throw Exception(u"Cannot create a bitmap of " + IntToStr(width) + u"x" +
-                                  IntToStr(height));
+    if (!bitmap_)
+      throw Exception(u"Cannot create a bitmap of " + IntToStr(width) + u"x" + IntToStr(height));
     dc_.reset(::CreateCompatibleDC(compatible));
     if (!dc_) win32::RaiseLastOSError();
     old_ = ::SelectObject(dc_.get(), bitmap_.get());

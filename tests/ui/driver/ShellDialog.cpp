@@ -10,8 +10,7 @@ namespace varnel::ui {
 namespace {
 
 HWND DirectChild(HWND parent, int id) {
-  for (HWND child = ::GetWindow(parent, GW_CHILD); child;
-       child = ::GetWindow(child, GW_HWNDNEXT))
+  for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
     if (::GetWindowLongPtrW(child, GWLP_ID) == id && ClassNameOf(child) == u"Button") return child;
   return nullptr;
 }
@@ -31,9 +30,8 @@ HWND FileNameEdit(HWND dialog) {
 }  // namespace
 
 bool IsFileDialog(HWND window) {
-  return ::IsWindowVisible(window) && ClassNameOf(window) == u"#32770" &&
-         !IsMessageBox(window) && DirectChild(window, IDOK) && DirectChild(window, IDCANCEL) &&
-         FileNameEdit(window);
+  return ::IsWindowVisible(window) && ClassNameOf(window) == u"#32770" && !IsMessageBox(window) &&
+         DirectChild(window, IDOK) && DirectChild(window, IDCANCEL) && FileNameEdit(window);
 }
 
 FileDialog ReadFileDialog(HWND window) {

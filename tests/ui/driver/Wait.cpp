@@ -4,8 +4,7 @@
 
 namespace varnel::ui {
 
-bool TryWaitUntil(const std::function<bool()>& condition, Milliseconds timeout,
-                  Milliseconds poll) {
+bool TryWaitUntil(const std::function<bool()>& condition, Milliseconds timeout, Milliseconds poll) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   for (;;) {
     if (condition()) return true;

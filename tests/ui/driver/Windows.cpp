@@ -74,14 +74,12 @@ void WaitForWindowGone(HWND window, Milliseconds timeout) {
                 u"\" to close");
 }
 
-LRESULT SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                    Milliseconds timeout) {
+LRESULT SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam, Milliseconds timeout) {
   DWORD_PTR result = 0;
   if (!::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK,
                              static_cast<UINT>(timeout.count()), &result))
-    throw TimeoutError(TimeoutMessage(u"window message " + IntToHex(message, 4) +
-                                          u" to be answered",
-                                      timeout));
+    throw TimeoutError(
+        TimeoutMessage(u"window message " + IntToHex(message, 4) + u" to be answered", timeout));
   return static_cast<LRESULT>(result);
 }
 
@@ -93,10 +91,9 @@ String ReadText(HWND window, Milliseconds timeout) {
     // between the two messages, and a longer one must not come back cut.
     std::wstring buffer(length + 1 + 1024, L'\0');
     DWORD_PTR copied = 0;
-    if (::SendMessageTimeoutW(window, WM_GETTEXT, buffer.size(),
-                              reinterpret_cast<LPARAM>(buffer.data()),
-                              SMTO_ABORTIFHUNG | SMTO_BLOCK, static_cast<UINT>(timeout.count()),
-                              &copied))
+    if (::SendMessageTimeoutW(
+            window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+            SMTO_ABORTIFHUNG | SMTO_BLOCK, static_cast<UINT>(timeout.count()), &copied))
       return FromW(buffer.data(), std::min<std::size_t>(copied, buffer.size() - 1));
   }
   wchar_t caption[1024];

@@ -16,10 +16,10 @@ namespace varnel::ui {
 inline constexpr Milliseconds kMessageTimeout{2000};
 
 struct WindowQuery {
-  DWORD ProcessId = 0;               // 0: any process
-  std::optional<String> Caption;     // exact, or the start of it with CaptionPrefix
+  DWORD ProcessId = 0;            // 0: any process
+  std::optional<String> Caption;  // exact, or the start of it with CaptionPrefix
   bool CaptionPrefix = false;
-  std::optional<String> ClassName;   // exact, e.g. u"#32770"
+  std::optional<String> ClassName;  // exact, e.g. u"#32770"
   bool VisibleOnly = true;
 };
 

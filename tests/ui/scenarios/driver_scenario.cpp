@@ -153,8 +153,7 @@ TEST(DriverWindows, FindsByProcessCaptionPrefixAndClass) {
     WaitForWindow(missing, Milliseconds(200));
     ADD_FAILURE() << "no timeout";
   } catch (const TimeoutError& e) {
-    EXPECT_NE(std::string(e.what()).find("\"Ventana inexistente\""), std::string::npos)
-        << e.what();
+    EXPECT_NE(std::string(e.what()).find("\"Ventana inexistente\""), std::string::npos) << e.what();
     EXPECT_NE(std::string(e.what()).find("200 ms"), std::string::npos) << e.what();
   }
 }
@@ -176,9 +175,9 @@ TEST(DriverControls, ListsChildrenWithTextsRectsStatesAndTabOrder) {
   ASSERT_EQ(children.size(), 11u);
   std::vector<std::string> texts;
   for (const ControlInfo& c : children) texts.push_back(U8(c.Text));
-  EXPECT_EQ(texts, (std::vector<std::string>{"", "", "Opción &uno", "Opción &dos", "&Marcar",
-                                             "Mensaje", "Info", "Abrir", "Archivo", "&Aceptar",
-                                             "Listo"}));
+  EXPECT_EQ(texts,
+            (std::vector<std::string>{"", "", "Opción &uno", "Opción &dos", "&Marcar", "Mensaje",
+                                      "Info", "Abrir", "Archivo", "&Aceptar", "Listo"}));
   const ControlInfo& edit = children[0];
   EXPECT_EQ(U8(edit.ClassName), "Edit");
   EXPECT_EQ(edit.Id, kEdit);
@@ -198,15 +197,14 @@ TEST(DriverControls, ListsChildrenWithTextsRectsStatesAndTabOrder) {
   for (const ControlInfo& c : TabOrder(target.Window())) tabIds.push_back(c.Id);
   EXPECT_EQ(tabIds, (std::vector<int>{kEdit, kPassword, kUno, kCheck, 106, 107, 108, 109, IDOK}));
 
-  EXPECT_EQ(FindChild(target.Window(), ControlQuery{u"Aceptar", {}, {}, false}),
-            target.ById(IDOK));
+  EXPECT_EQ(FindChild(target.Window(), ControlQuery{u"Aceptar", {}, {}, false}), target.ById(IDOK));
   EXPECT_EQ(FindChild(target.Window(), ControlQuery{u"&Aceptar", u"Button", {}, false}),
             target.ById(IDOK));
   EXPECT_EQ(FindChild(target.Window(), ControlQuery{u"Aceptar", u"Static", {}, false}), nullptr);
   EXPECT_THROW(GetChild(target.Window(), ControlQuery{u"Cancelar", {}, {}, false}), Exception);
-  EXPECT_THROW(WaitForChild(target.Window(), ControlQuery{u"Cancelar", {}, {}, false},
-                            Milliseconds(100)),
-               TimeoutError);
+  EXPECT_THROW(
+      WaitForChild(target.Window(), ControlQuery{u"Cancelar", {}, {}, false}, Milliseconds(100)),
+      TimeoutError);
 }
 
 TEST(DriverControls, ChecksFollowClicks) {
@@ -270,8 +268,8 @@ TEST(DriverInput, KeysThroughTheDialogLoop) {
   EXPECT_TRUE(TryWaitUntil(
       [&] { return FocusedControl(target.Window()) == target.ById(kPassword); }, kWait));
   PressTab(target.Window(), true);  // Shift+Tab, real input
-  EXPECT_TRUE(TryWaitUntil(
-      [&] { return FocusedControl(target.Window()) == target.ById(kEdit); }, kWait));
+  EXPECT_TRUE(
+      TryWaitUntil([&] { return FocusedControl(target.Window()) == target.ById(kEdit); }, kWait));
 
   // Real keyboard input reaches the foreground window under Wine too.
   EXPECT_EQ(U8(target.PressedBy([&] { SendKeyInput(target.Window(), VK_RETURN); })), "Aceptar");
@@ -363,8 +361,8 @@ TEST(DriverScreenshots, WritesPngsAndReadsPixels) {
   const String windowPath = temp.File(u"window.png");
   SaveScreenshot(windowPath, target.Window());
   const std::string windowBytes = ReadFileBytes(windowPath);
-  ASSERT_TRUE(ReadPngSize(std::vector<std::uint8_t>(windowBytes.begin(), windowBytes.end()),
-                          width, height));
+  ASSERT_TRUE(ReadPngSize(std::vector<std::uint8_t>(windowBytes.begin(), windowBytes.end()), width,
+                          height));
   EXPECT_EQ(width, 430);
   EXPECT_EQ(height, 260);
 
@@ -409,8 +407,8 @@ TEST(DriverResources, CountersOfAnotherProcess) {
   // Work in the target shows in its CPU time.
   for (int i = 0; i < 20; ++i) {
     Click(target.ById(kCheck));
-    ASSERT_TRUE(TryWaitUntil([&] { return IsChecked(target.ById(kCheck)) == (i % 2 == 0); },
-                             kWait));
+    ASSERT_TRUE(
+        TryWaitUntil([&] { return IsChecked(target.ById(kCheck)) == (i % 2 == 0); }, kWait));
   }
   ReadResourceCounters(target.Proc().Handle());
   const ResourceCounters after = ReadResourceCounters(target.Proc().Handle());
@@ -530,8 +528,7 @@ TEST(DriverCli, ListsClicksAndAnswersMessageBoxes) {
   EXPECT_EQ(code, 0u) << out;
   EXPECT_TRUE(TryWaitUntil([&] { return target.Label().starts_with(u"Aceptar"); }, kWait));
 
-  std::tie(code, out) =
-      RunCli(temp, u"set-text " + window + u" --id 101 --value \"C:\\QUIRAL ñ\"");
+  std::tie(code, out) = RunCli(temp, u"set-text " + window + u" --id 101 --value \"C:\\QUIRAL ñ\"");
   EXPECT_EQ(code, 0u) << out;
   EXPECT_EQ(U8(ReadText(target.ById(kEdit))), "C:\\QUIRAL ñ");
 

@@ -33,14 +33,13 @@ class NoCrashDialog {
   static std::optional<DWORD> ReadDword() {
     DWORD value = 0;
     DWORD size = sizeof(value);
-    if (::RegGetValueW(HKEY_CURRENT_USER, kKey, kValue, RRF_RT_REG_DWORD, nullptr, &value,
-                       &size) != ERROR_SUCCESS)
+    if (::RegGetValueW(HKEY_CURRENT_USER, kKey, kValue, RRF_RT_REG_DWORD, nullptr, &value, &size) !=
+        ERROR_SUCCESS)
       return std::nullopt;
     return value;
   }
   static void Write(DWORD value) {
-    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kValue, REG_DWORD, &value,
-                                sizeof(value)),
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kValue, REG_DWORD, &value, sizeof(value)),
               ERROR_SUCCESS);
   }
 

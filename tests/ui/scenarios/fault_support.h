@@ -120,8 +120,7 @@ class ToolFolder {
 // One Varnel.exe, its setup window, and the steps of a run.
 class Varnel {
  public:
-  explicit Varnel(const ToolFolder& tools,
-                  std::vector<std::pair<String, String>> environment = {})
+  explicit Varnel(const ToolFolder& tools, std::vector<std::pair<String, String>> environment = {})
       : process_(Options(tools, std::move(environment))) {
     WindowQuery query;
     query.ProcessId = process_.Id();
@@ -143,17 +142,15 @@ class Varnel {
     return GetChild(window_, query);
   }
   HWND DirectoryGroup() const { return Control(u" Directorio Servidores DCOM Quiral "); }
-  HWND PathEdit() const {
-    return GetChild(DirectoryGroup(), ControlQuery{{}, u"Edit", {}, false});
-  }
+  HWND PathEdit() const { return GetChild(DirectoryGroup(), ControlQuery{{}, u"Edit", {}, false}); }
   // The credential edits in their tab order: user, password, confirmation.
   std::vector<HWND> CredentialEdits() const {
     std::vector<HWND> edits;
-    for (const ControlInfo& child : ListChildren(Control(u" Seguridad de componentes DCOM "), false))
+    for (const ControlInfo& child :
+         ListChildren(Control(u" Seguridad de componentes DCOM "), false))
       if (child.ClassName == u"Edit") edits.push_back(child.Handle);
-    std::sort(edits.begin(), edits.end(), [](HWND a, HWND b) {
-      return WindowRect(a).top < WindowRect(b).top;
-    });
+    std::sort(edits.begin(), edits.end(),
+              [](HWND a, HWND b) { return WindowRect(a).top < WindowRect(b).top; });
     return edits;
   }
 

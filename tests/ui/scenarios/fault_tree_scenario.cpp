@@ -42,7 +42,7 @@ class FolderLink {
  public:
   FolderLink(const String& link, const String& target) : link_(link) {
     StartLinuxProgram(u"Z:\\bin\\sh", u"sh -c \"ln -s " + Quoted(LinuxPath(target)) + u" " +
-                                            Quoted(LinuxPath(link)) + u"\"");
+                                          Quoted(LinuxPath(link)) + u"\"");
     if (!TryWaitUntil([&] { return FolderExists(link); }, Milliseconds(10000)))
       throw Exception(u"Could not make the link " + link);
   }

@@ -90,8 +90,8 @@ TEST(FaultWait, HangingServerKeepsWindowsLiveAndClosingTheProgramEndsTheWait) {
 
   // Release the hanging server: it ends, and registers after all.
   WriteTextFile(stopFile, u"stop");
-  EXPECT_TRUE(TryWaitUntil([&] { return ProcessesNamed(hangName + u".exe").empty(); },
-                           kStepTimeout));
+  EXPECT_TRUE(
+      TryWaitUntil([&] { return ProcessesNamed(hangName + u".exe").empty(); }, kStepTimeout));
   EXPECT_TRUE(TryWaitUntil([&] { return RegisteredClsid(hangName).has_value(); }, kStepTimeout));
 }
 
@@ -150,8 +150,8 @@ TEST(FaultWait, DetenerProcesoEndsTheWaitForAHangingServerAndLeavesItRunning) {
   // Released, it ends and registers on its own.
   WriteTextFile(stopFile, u"stop");
   EXPECT_TRUE(TryWaitUntil([&] { return RegisteredClsid(hangName).has_value(); }, kStepTimeout));
-  EXPECT_TRUE(TryWaitUntil([&] { return ProcessesNamed(hangName + u".exe").empty(); },
-                           kStepTimeout));
+  EXPECT_TRUE(
+      TryWaitUntil([&] { return ProcessesNamed(hangName + u".exe").empty(); }, kStepTimeout));
   varnel.Quit();
 }
 
@@ -183,8 +183,8 @@ TEST(FaultWait, WaitingForASleepingServerUsesAlmostNoProcessorTime) {
   const double used = CpuSeconds(varnel.Proc().Handle()) - before;
   const double elapsed = SecondsSince(start);
   ASSERT_EQ(ProcessesNamed(name + u".exe").size(), 1u) << "the server ended inside the window";
-  std::cout << "[ measured ] processor time over " << elapsed << " s of waiting: " << used
-            << " s (" << before << " s before)\n";
+  std::cout << "[ measured ] processor time over " << elapsed << " s of waiting: " << used << " s ("
+            << before << " s before)\n";
   EXPECT_LT(used, 0.5) << "the wait spins";
   // The window answers at once while the run waits.
   EXPECT_NO_THROW(SendBounded(progress, WM_NULL, 0, 0, Milliseconds(500)));

@@ -32,9 +32,9 @@ String Numbered(int n) {
 
 void PrintCounters(int run, const ResourceCounters& c, double seconds) {
   std::cout << "[ measured ] run " << run << ": " << seconds << " s, working set "
-            << c.WorkingSet / 1024 << " KiB, peak " << c.PeakWorkingSet / 1024
-            << " KiB, private " << c.PrivateBytes / 1024 << " KiB, handles " << c.Handles
-            << ", GDI " << c.GdiObjects << ", USER " << c.UserObjects << ", CPU "
+            << c.WorkingSet / 1024 << " KiB, peak " << c.PeakWorkingSet / 1024 << " KiB, private "
+            << c.PrivateBytes / 1024 << " KiB, handles " << c.Handles << ", GDI " << c.GdiObjects
+            << ", USER " << c.UserObjects << ", CPU "
             << static_cast<double>(c.KernelTime100ns + c.UserTime100ns) / 1e7 << " s\n";
 }
 
@@ -52,8 +52,7 @@ TEST(Load, ManyServersThreeRunsInOneProgram) {
     const String name = Numbered(n);
     registrations.Add(name);
     const String path = servers.File(name + u".exe");
-    if (!::CreateHardLinkW(win32::W(path), win32::W(original), nullptr))
-      CopyFileTo(original, path);
+    if (!::CreateHardLinkW(win32::W(path), win32::W(original), nullptr)) CopyFileTo(original, path);
   }
   std::cout << "[ measured ] " << count << " servers prepared in "
             << std::chrono::duration<double>(std::chrono::steady_clock::now() - prepared).count()

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -40,8 +41,9 @@ class Varnel {
     query.ClassName = u"TFrmVarnel";
     query.Caption = kWindowCaption;
     Window = WaitForWindow(query, kWait);
-    GrbDirectorio = GetChild(Window, ControlQuery{u" Directorio Servidores DCOM Quiral ",
-                                                  u"VarnelContainer", {}, false});
+    GrbDirectorio = GetChild(
+        Window,
+        ControlQuery{u" Directorio Servidores DCOM Quiral ", u"VarnelContainer", {}, false});
     EdtDirSvrDcom = OnlyChildOfClass(GrbDirectorio, u"Edit");
     BitBtnDirServ = OnlyChildOfClass(GrbDirectorio, u"Button");
     Directorio = GetChild(Window, ControlQuery{u"Directorio", u"Button", {}, false});
@@ -79,8 +81,8 @@ class Varnel {
 std::vector<String> ListViewItems(HWND list) {
   DWORD pid = 0;
   ::GetWindowThreadProcessId(list, &pid);
-  win32::UniqueHandle process(::OpenProcess(
-      PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
+  win32::UniqueHandle process(
+      ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
   if (!process) throw Exception(u"OpenProcess failed");
   constexpr std::size_t kChars = 520;
   const std::size_t size = sizeof(LVITEMW) + kChars * sizeof(wchar_t);
@@ -230,9 +232,9 @@ TEST(PickerStartFolder, OpensInQuiralWhenItExistsAndWithoutErrorWhenNot) {
   QuiralFolder quiral;
   const auto listed = [](const FileDialog& dialog, const String& name) {
     std::vector<String> items;
-    const bool found = TryWaitUntil(
-        [&] { return Contains(items = ListViewItems(FileList(dialog)), name); },
-        Milliseconds(5000));
+    const bool found =
+        TryWaitUntil([&] { return Contains(items = ListViewItems(FileList(dialog)), name); },
+                     Milliseconds(5000));
     return std::make_pair(found, items);
   };
 

@@ -84,8 +84,9 @@ TEST(RunFailures, FailingServersFailTheirOwnItemsOnlyAndTheSummaryNamesThem) {
   for (const String& path : order) {
     const String base = FileBaseName(path);
     if (base == u"UxRfFalla")
-      expectedList.push_back(path + u": Después de /REGSERVER no hay ninguna clase registrada "
-                                    u"con el ProgID UxRfFalla.UxRfFallaDMR.");
+      expectedList.push_back(path +
+                             u": Después de /REGSERVER no hay ninguna clase registrada "
+                             u"con el ProgID UxRfFalla.UxRfFallaDMR.");
     if (base == u"UxRfSinApp")
       expectedList.push_back(path + u": No existe la clave AppID " + ExpectedClsid(base) +
                              u" (HKLM\\SOFTWARE\\Classes\\AppID); DComPerm no la crea.");
@@ -101,7 +102,8 @@ TEST(RunFailures, FailingServersFailTheirOwnItemsOnlyAndTheSummaryNamesThem) {
   std::vector<std::vector<String>> expected;
   for (const String& path : order) {
     const String base = FileBaseName(path);
-    if (base == u"UxRfOtro") expected.push_back(RunAsArgs(otherAppId, u"Interactive User"));
+    if (base == u"UxRfOtro")
+      expected.push_back(RunAsArgs(otherAppId, u"Interactive User"));
     else if (base != u"UxRfFalla" && base != u"UxRfSinApp")
       expected.push_back(RunAsArgs(ExpectedClsid(base), u"Interactive User"));
   }
@@ -156,8 +158,7 @@ TEST(RunFailures, MissingDComPermFailsEachServerAndTheShellSaysSo) {
   const std::vector<String> list = SummaryList(summary->Text);
   ASSERT_EQ(list.size(), 2u) << U8(summary->Text);
   for (const String& line : list) {
-    EXPECT_NE(line.find(u".exe: No se pudo iniciar DComPerm: " +
-                        SystemText(ERROR_FILE_NOT_FOUND)),
+    EXPECT_NE(line.find(u".exe: No se pudo iniciar DComPerm: " + SystemText(ERROR_FILE_NOT_FOUND)),
               String::npos)
         << U8(line);
   }

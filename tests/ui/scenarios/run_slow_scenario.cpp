@@ -103,7 +103,8 @@ TEST(RunSlow, StopDuringFirstPassEndsTheWaitAndStartsNothingMore) {
   varnel.Pick(folder.root.Path());
   varnel.PressAccept();
 
-  const String first = folder.IndexOf(u"UxRdL1") < folder.IndexOf(u"UxRdL2") ? u"UxRdL1" : u"UxRdL2";
+  const String first =
+      folder.IndexOf(u"UxRdL1") < folder.IndexOf(u"UxRdL2") ? u"UxRdL1" : u"UxRdL2";
   const String second = first == u"UxRdL1" ? u"UxRdL2" : u"UxRdL1";
   const String firstPath = folder.root.File(first + u".exe");
   varnel.WaitForItem(Label(first));
@@ -122,8 +123,9 @@ TEST(RunSlow, StopDuringFirstPassEndsTheWaitAndStartsNothingMore) {
   EXPECT_EQ(U8(Upper(ImagePath(running.front()))), U8(Upper(firstPath)));
   std::printf("summary after the stop:\n%s\n", U8(box.Text).c_str());
   std::vector<String> expected = {
-      firstPath + u": No se esperó a que el servidor terminara: el proceso se detuvo y el "
-                  u"programa quedó en ejecución.",
+      firstPath +
+          u": No se esperó a que el servidor terminara: el proceso se detuvo y el "
+          u"programa quedó en ejecución.",
       u"Proceso detenido: 3 servidores sin procesar."};
   EXPECT_EQ(Joined(SummaryList(box.Text)), Joined(expected));
   varnel.Ok(box);
@@ -150,8 +152,7 @@ TEST(RunSlow, StopWhileARealServerRegistersLeavesTheRestUntouched) {
   const std::vector<String> all = {u"UxRgA", u"UxRgB", u"UxRgC", u"UxRgD"};
   const ServerKeys keys(all);
   const Folder folder(u"UxRunStopReal", all, {});
-  const VarnelSession varnel(u"UxRunStopReal",
-                             {true, {{u"VARNEL_SERVER_REGISTER_MS", u"2500"}}});
+  const VarnelSession varnel(u"UxRunStopReal", {true, {{u"VARNEL_SERVER_REGISTER_MS", u"2500"}}});
   varnel.Select(u"Usuario interactivo");
   varnel.Pick(folder.root.Path());
   varnel.PressAccept();

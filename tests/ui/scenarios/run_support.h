@@ -211,10 +211,9 @@ inline void MakeSlowServer(const String& destination) {
   const std::string version = VersionResourceOf(ServerFixture(u"server"));
   const HANDLE update = ::BeginUpdateResourceW(W(destination), FALSE);
   if (!update) throw Exception(u"BeginUpdateResource failed for " + destination);
-  const BOOL added = ::UpdateResourceW(update, MAKEINTRESOURCEW(16), MAKEINTRESOURCEW(1),
-                                       MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
-                                       const_cast<char*>(version.data()),
-                                       static_cast<DWORD>(version.size()));
+  const BOOL added = ::UpdateResourceW(
+      update, MAKEINTRESOURCEW(16), MAKEINTRESOURCEW(1), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
+      const_cast<char*>(version.data()), static_cast<DWORD>(version.size()));
   if (!::EndUpdateResourceW(update, added ? FALSE : TRUE) || !added)
     throw Exception(u"Cannot add the version block to " + destination);
 }
@@ -282,7 +281,8 @@ inline std::vector<DWORD> ProcessesUnder(const String& folder) {
   for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
        more = ::Process32NextW(snapshot.get(), &entry)) {
     const String image = ImagePath(entry.th32ProcessID);
-    if (!image.empty() && StartsWithNoCase(image, folder + u"\\")) found.push_back(entry.th32ProcessID);
+    if (!image.empty() && StartsWithNoCase(image, folder + u"\\"))
+      found.push_back(entry.th32ProcessID);
   }
   return found;
 }
@@ -333,9 +333,12 @@ inline ProgressTexts ReadProgress(HWND progress) {
   for (const ControlInfo& info : ListChildren(progress, true)) {
     if (info.ClassName != u"Static") continue;
     const RECT& r = info.RectInParentClient;
-    if (r.left == 8 && r.top == 8) texts.Item = info.Text;
-    else if (r.left == 120 && r.top == 24) texts.Message = info.Text;
-    else if (IsCounterText(info.Text)) texts.Counter = info.Text;
+    if (r.left == 8 && r.top == 8)
+      texts.Item = info.Text;
+    else if (r.left == 120 && r.top == 24)
+      texts.Message = info.Text;
+    else if (IsCounterText(info.Text))
+      texts.Counter = info.Text;
   }
   return texts;
 }
@@ -369,8 +372,11 @@ class VarnelSession {
     query.Caption = kMainCaption;
     query.ClassName = kMainClass;
     main_ = WaitForWindow(query, kWait);
-    WaitUntil([&] { return FindChild(main_, {u"&Aceptar", {}, {}, false}) != nullptr; }, kWait,
-              u"the setup window's controls");
+    WaitUntil(
+        [&] {
+          return FindChild(main_, {u"&Aceptar", {}, {}, false}) != nullptr;
+        },
+        kWait, u"the setup window's controls");
   }
   VarnelSession(const VarnelSession&) = delete;
   VarnelSession& operator=(const VarnelSession&) = delete;
@@ -422,7 +428,8 @@ class VarnelSession {
     Click(button);
     WaitUntil([&] { return IsChecked(button); }, kWait, u"\"" + radio + u"\" selected");
   }
-  void SetCredentials(const String& user, const String& password, const String& confirmation) const {
+  void SetCredentials(const String& user, const String& password,
+                      const String& confirmation) const {
     const std::vector<HWND> edits = CredentialEdits();
     SetEditText(edits[0], user);
     SetEditText(edits[1], password);
@@ -517,7 +524,8 @@ class VarnelSession {
           // Another scenario's window may cover it on the shared screen.
           ::SetWindowPos(box.Handle, HWND_TOP, 0, 0, 0, 0,
                          SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-          ::RedrawWindow(box.Handle, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+          ::RedrawWindow(box.Handle, nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
           shown = DetectIcon(::GetDlgItem(box.Handle, kMessageBoxIconId));
           return shown == icon;
         },

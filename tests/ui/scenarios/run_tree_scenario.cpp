@@ -44,8 +44,8 @@ std::vector<std::vector<String>> Expected(const std::vector<String>& paths,
 }
 
 TEST(RunTree, EveryFoundServerRegisteredAndItsIdentitySetForEachOption) {
-  const ServerKeys keys({u"UxRtA", u"UxRtB", u"UxRtH", u"UxRtC", u"UxRtD", u"UxRtE", u"UxRtX",
-                         u"UxRtY"});
+  const ServerKeys keys(
+      {u"UxRtA", u"UxRtB", u"UxRtH", u"UxRtC", u"UxRtD", u"UxRtE", u"UxRtX", u"UxRtY"});
   const Tree tree;
   // The same rules on this file system give the six servers, the top
   // folder's files first and each subfolder searched whole where it comes.
@@ -80,8 +80,8 @@ TEST(RunTree, EveryFoundServerRegisteredAndItsIdentitySetForEachOption) {
     varnel.PressAccept();
     const MessageBoxInfo box =
         varnel.ExpectSummary(kSummaryOk, IconKind::Information, Milliseconds(60000));
-    const auto took = std::chrono::duration_cast<Milliseconds>(std::chrono::steady_clock::now() -
-                                                               started);
+    const auto took =
+        std::chrono::duration_cast<Milliseconds>(std::chrono::steady_clock::now() - started);
     std::printf("run with \"%s\": %lld ms\n", U8(option.radio).c_str(),
                 static_cast<long long>(took.count()));
     if (option.radio == u"Este usuario") {

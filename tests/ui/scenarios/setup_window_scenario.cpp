@@ -46,7 +46,8 @@ HWND EditBeside(HWND parent, HWND label) {
   const int middle = (l.RectInParentClient.top + l.RectInParentClient.bottom) / 2;
   for (const ControlInfo& c : ListChildren(parent, false))
     if (c.ClassName == u"Edit" && c.RectInParentClient.top <= middle &&
-        middle < c.RectInParentClient.bottom && c.RectInParentClient.left > l.RectInParentClient.left)
+        middle < c.RectInParentClient.bottom &&
+        c.RectInParentClient.left > l.RectInParentClient.left)
       return c.Handle;
   throw Exception(u"no edit beside \"" + l.Text + u"\"");
 }
@@ -101,8 +102,8 @@ class SetupWindow {
   DWORD Pid() const { return process_.Id(); }
   const Process& Proc() const { return process_; }
   std::vector<HWND> Credentials() const {
-    return {LblUsuario, EdtUsuario, LblContrasena, EdtContrasena, LblConfContrasena,
-            EdtConfContrasena};
+    return {LblUsuario,    EdtUsuario,        LblContrasena,
+            EdtContrasena, LblConfContrasena, EdtConfContrasena};
   }
 
   HWND Window = nullptr;
@@ -151,13 +152,12 @@ void ExpectPlaced(const Expected& e) {
 }
 
 // A label sits at its layout position and takes the size of its text.
-void ExpectLabel(const char* name, HWND label, HWND parent, int left, int top,
-                 const String& text) {
+void ExpectLabel(const char* name, HWND label, HWND parent, int left, int top, const String& text) {
   const ControlInfo c = DescribeControl(label);
   EXPECT_EQ(U8(c.Text), U8(text)) << name;
   const SIZE size = TextSize(text);
-  ExpectPlaced({name, label, parent, left, top, static_cast<int>(size.cx),
-                static_cast<int>(size.cy)});
+  ExpectPlaced(
+      {name, label, parent, left, top, static_cast<int>(size.cx), static_cast<int>(size.cy)});
   EXPECT_FALSE(c.TabStop()) << name;
 }
 
@@ -239,9 +239,8 @@ TEST(SetupWindowLayout, TabOrderAmongSiblings) {
                                  w.EdtUsuario, w.EdtContrasena, w.EdtConfContrasena}),
             (std::vector<HWND>{w.RdbUsuarioInactivo, w.RdbUsuarioInicial, w.RdbEsteUsuario,
                                w.EdtUsuario, w.EdtContrasena, w.EdtConfContrasena}));
-  EXPECT_EQ(TabSequence(w.GroupBox1),
-            (std::vector<HWND>{w.RdbEsteUsuario, w.EdtUsuario, w.EdtContrasena,
-                               w.EdtConfContrasena}));
+  EXPECT_EQ(TabSequence(w.GroupBox1), (std::vector<HWND>{w.RdbEsteUsuario, w.EdtUsuario,
+                                                         w.EdtContrasena, w.EdtConfContrasena}));
   EXPECT_EQ(TabSequence(w.GrbDirectorio), (std::vector<HWND>{w.EdtDirSvrDcom, w.BitBtnDirServ}));
   EXPECT_EQ(TabSequence(w.RdgTipRegi), (std::vector<HWND>{w.Directorio}));
   // Labels, the banner and the version take no focus.
@@ -251,9 +250,8 @@ TEST(SetupWindowLayout, TabOrderAmongSiblings) {
   // The tab stop follows the selection.
   Click(w.RdbUsuarioInicial);
   EXPECT_TRUE(TryWaitUntil([&] { return IsChecked(w.RdbUsuarioInicial); }, kWait));
-  EXPECT_EQ(TabSequence(w.GroupBox1),
-            (std::vector<HWND>{w.RdbUsuarioInicial, w.EdtUsuario, w.EdtContrasena,
-                               w.EdtConfContrasena}));
+  EXPECT_EQ(TabSequence(w.GroupBox1), (std::vector<HWND>{w.RdbUsuarioInicial, w.EdtUsuario,
+                                                         w.EdtContrasena, w.EdtConfContrasena}));
   Click(w.Programa);
   EXPECT_TRUE(TryWaitUntil([&] { return IsChecked(w.Programa); }, kWait));
   EXPECT_EQ(TabSequence(w.RdgTipRegi), (std::vector<HWND>{w.Programa}));
@@ -329,12 +327,16 @@ TEST(SetupWindowLayout, ProgramIconIsOne48By48ImageIn32BitColour) {
   UniqueModule exe(::LoadLibraryExW(win32::W(VarnelExePath()), nullptr,
                                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
   ASSERT_TRUE(exe);
-  const HRSRC group = ::FindResourceW(exe.get(), L"MAINICON", MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
+  const HRSRC group =
+      ::FindResourceW(exe.get(), L"MAINICON", MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
   ASSERT_NE(group, nullptr);
-  const auto* bytes = static_cast<const std::uint8_t*>(::LockResource(::LoadResource(exe.get(), group)));
+  const auto* bytes =
+      static_cast<const std::uint8_t*>(::LockResource(::LoadResource(exe.get(), group)));
   ASSERT_NE(bytes, nullptr);
   ASSERT_GE(::SizeofResource(exe.get(), group), 6u + 14u);
-  const auto word = [&](std::size_t at) { return static_cast<int>(bytes[at] | (bytes[at + 1] << 8)); };
+  const auto word = [&](std::size_t at) {
+    return static_cast<int>(bytes[at] | (bytes[at + 1] << 8));
+  };
   EXPECT_EQ(word(2), 1);  // icons
   EXPECT_EQ(word(4), 1);  // one image
   EXPECT_EQ(bytes[6], 48);

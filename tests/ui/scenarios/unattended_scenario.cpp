@@ -82,9 +82,9 @@ TEST(Unattended, EachIdentityIsSetAndReported) {
     std::optional<String> RunAs;
   };
   const String password = u"p w\"d \\ñ";
-  for (const Case& c : {Case{u"interactive", u"", u"Interactive User"},
-                        Case{u"launching", u"", std::nullopt},
-                        Case{u"user", u"/user \"DOM\\op uno\" /password-env UXPW", u"DOM\\op uno"}}) {
+  for (const Case& c :
+       {Case{u"interactive", u"", u"Interactive User"}, Case{u"launching", u"", std::nullopt},
+        Case{u"user", u"/user \"DOM\\op uno\" /password-env UXPW", u"DOM\\op uno"}}) {
     SCOPED_TRACE(U8(c.Identity));
     const Outcome outcome = RunUnattended(
         u"UxUnIdent", u"/dir " + folder.Path() + u" /identity " + c.Identity + u" " + c.Extra,
@@ -146,12 +146,14 @@ TEST(Unattended, RefusalsAndEmptyFoldersStartNothing) {
   const Outcome noPassword =
       RunUnattended(u"UxUnRef", u"/dir " + empty.Path() + u" /identity user /user u", {});
   EXPECT_EQ(noPassword.ExitCode, 2u);
-  EXPECT_TRUE(Contains(noPassword.Output, u"Debe digitar una contraseña.")) << U8(noPassword.Output);
+  EXPECT_TRUE(Contains(noPassword.Output, u"Debe digitar una contraseña."))
+      << U8(noPassword.Output);
 
   const Outcome nothing =
       RunUnattended(u"UxUnRef", u"/dir " + empty.Path() + u" /identity interactive");
   EXPECT_EQ(nothing.ExitCode, 3u);
-  EXPECT_TRUE(Contains(nothing.Output, u"No se encontraron servidores en el directorio seleccionado."));
+  EXPECT_TRUE(
+      Contains(nothing.Output, u"No se encontraron servidores en el directorio seleccionado."));
   for (const Outcome* outcome : {&missing, &noPassword, &nothing})
     EXPECT_TRUE(outcome->DComPerm.Argv.empty());
 }

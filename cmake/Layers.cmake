@@ -10,7 +10,7 @@ function(varnel_warnings target)
     target_compile_options(${target} PRIVATE
       -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
       -Wnon-virtual-dtor -Wold-style-cast -Woverloaded-virtual
-      -Wimplicit-fallthrough -Werror)
+      -Wimplicit-fallthrough -Wsuggest-override -Werror)
   endif()
 endfunction()
 

@@ -18,7 +18,14 @@ std::int32_t Wrapped(std::int64_t value) {
 }  // namespace
 
 TFrmInfoP50Logic::TFrmInfoP50Logic(IInfoP50View& view, IClock& clock)
-    : view_(view), clock_(clock), bar_([&view] { view.RepaintBar(); }) {}
+    : view_(view), clock_(clock), bar_([this] { BarChanged(); }) {}
+
+void TFrmInfoP50Logic::BarChanged() {
+  if (holdingBar_)
+    barChanged_ = true;
+  else
+    view_.RepaintBar();
+}
 
 void TFrmInfoP50Logic::Inicializar(std::int32_t pCantidadDeRegistros, bool pResetAll) {
   NombreItemActual(String());
@@ -87,10 +94,15 @@ void TFrmInfoP50Logic::EmpleadoActualTerminado(std::int32_t pInRegActu) { Finish
 void TFrmInfoP50Logic::FinishItem(std::int64_t progress) {
   MostrarUltimoTiempo();
   MostrarTiempoTranscurrido();
+  // An item moves the bar and turns its colour one step; nothing runs in
+  // between, so one synchronous repaint shows both.
+  holdingBar_ = true;
   // The bar clamps into its range; only the step past 2^31-1 needs help.
   bar_.SetProgress(
       static_cast<int>(std::min<std::int64_t>(progress, std::numeric_limits<std::int32_t>::max())));
   ApplyColorRamp();
+  holdingBar_ = false;
+  if (std::exchange(barChanged_, false)) view_.RepaintBar();
 }
 
 void TFrmInfoP50Logic::ApplyColorRamp() {

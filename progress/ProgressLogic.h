@@ -56,6 +56,7 @@ class TFrmInfoP50Logic {
   void ApplyColorRamp();
   void SetBarColorFromComponents();
   void FinishItem(std::int64_t progress);
+  void BarChanged();  // the bar model asks for a repaint
 
   bool FContinuarProceso = false;
   std::int32_t FItemActual = 0;
@@ -72,6 +73,8 @@ class TFrmInfoP50Logic {
   IInfoP50View& view_;
   IClock& clock_;
   TProgressBarModel bar_;
+  bool holdingBar_ = false;  // repaints wait for the end of the item
+  bool barChanged_ = false;
 };
 
 }  // namespace varnel

@@ -1,5 +1,8 @@
 #include "setup/RegistrationRun.h"
 
+#include <cstddef>
+#include <vector>
+
 #include "runtime/Exceptions.h"
 #include "setup/ServerNames.h"
 
@@ -48,17 +51,12 @@ class Run {
     const std::int32_t count = list.Count();
     progress_.Inicializar(count, true);
     progress_.MensajeDelProceso(u"Registrando Servidores DCOM...");
+    labels_.reserve(static_cast<std::size_t>(count));
     for (const String& path : list) {
-      if (!StartItem(path)) break;
-      ItemResult item;
-      item.Path = path;
-      try {
-        steps_.Registrar(path, stop_);
-        item.Ok = true;
-      } catch (const std::exception&) {
-        item.Reason = CurrentExceptionMessage();
-      }
-      EndItem(std::move(item));
+      if (stop_.StopRequested()) break;
+      labels_.push_back(Etiqueta(steps_, path));
+      if (!StartItem(labels_.back())) break;
+      DoItem({.Path = path}, [&](ItemResult&) { steps_.Registrar(path, stop_); });
     }
     // Inicializar below clears the flag, so the stop is taken here: every
     // server then lacks its identity.
@@ -73,22 +71,17 @@ class Run {
     progress_.MensajeDelProceso(u"Asignando permisos DCOM...");
     std::int32_t handled = 0;
     for (const String& path : list) {
-      if (!StartItem(path)) break;
+      // Registering leaves the executable as it was: its label is the one
+      // the first pass read.
+      if (!StartItem(labels_[static_cast<std::size_t>(handled)])) break;
       ++handled;
-      ItemResult item;
-      item.Path = path;
-      item.Phase = RunPhase::Identidad;
-      item.ProgId = ProgIdFor(BaseName(path));
-      steps_.SetServerName(item.ProgId);
-      try {
+      const String progId = ProgIdFor(BaseName(path));
+      steps_.SetServerName(progId);
+      DoItem({.Path = path, .Phase = RunPhase::Identidad, .ProgId = progId}, [&](ItemResult& item) {
         item.Clsid = steps_.ServerGUID();
         if (item.Clsid.empty()) throw Exception(NotRegisteredReason(item.ProgId));
         steps_.AsignarPermisosDcom(item.Clsid, stop_, item.Identity);
-        item.Ok = true;
-      } catch (const std::exception&) {
-        item.Reason = CurrentExceptionMessage();
-      }
-      EndItem(std::move(item));
+      });
     }
     if (stop_.StopRequested()) {
       report_.Stopped = true;
@@ -99,10 +92,23 @@ class Run {
  private:
   // Shows the item's label; false when a stop came before it or while the
   // label's pass took the click, so nothing of the item is started.
-  bool StartItem(const String& path) {
+  bool StartItem(const String& label) {
     if (stop_.StopRequested()) return false;
-    progress_.NombreItemActual(Etiqueta(steps_, path));
+    progress_.NombreItemActual(label);
     return !stop_.StopRequested();
+  }
+
+  // Runs an item's step under the per-item guard: a failure is the item's,
+  // with its reason, and the run goes on.
+  template <typename Step>
+  void DoItem(ItemResult item, Step step) {
+    try {
+      step(item);
+      item.Ok = true;
+    } catch (const std::exception&) {
+      item.Reason = CurrentExceptionMessage();
+    }
+    EndItem(std::move(item));
   }
 
   void EndItem(ItemResult item) {
@@ -117,6 +123,7 @@ class Run {
   ProgressStop stop_;
   TStringList& errores_;
   RunReport& report_;
+  std::vector<String> labels_;  // the items' labels, in the list's order
 };
 
 }  // namespace

@@ -31,14 +31,14 @@ enum class RunPhase { Registro, Identidad };
 
 // What became of one server in one phase.
 struct ItemResult {
-  String Path;
+  String Path{};
   RunPhase Phase = RunPhase::Registro;
   bool Ok = false;
-  String Reason;  // why it failed; empty when Ok
+  String Reason{};  // why it failed; empty when Ok
   // The identity phase only:
-  String ProgId;
-  String Clsid;             // empty when the class is not registered
-  IdentityRecord Identity;  // the AppID used and the RunAs read back
+  String ProgId{};
+  String Clsid{};             // empty when the class is not registered
+  IdentityRecord Identity{};  // the AppID used and the RunAs read back
 };
 
 // A run's results in a form other front ends can report from.

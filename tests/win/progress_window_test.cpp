@@ -24,6 +24,7 @@
 #include "progress/win32/UINFOP50.h"
 #include "runtime/DateTime.h"
 #include "runtime/Exceptions.h"
+#include "support/TestHost.h"
 
 using namespace varnel;
 using varnel::progress::TFrmInfoP50;
@@ -58,33 +59,24 @@ class TestPump : public IMessagePump {
   bool terminated_ = false;
 };
 
-class TestHost : public forms::IFormHost {
+// The application with an owner window and a pump that really pumps.
+class TestHost : public testing_support::TestHost {
  public:
   TestHost()
       : app_(::CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr,
-                               nullptr, ::GetModuleHandleW(nullptr), nullptr)) {}
-
-  void HandleException() noexcept override {
-    try {
-      throw;
-    } catch (const Exception& e) {
-      errors.push_back(e.Message());
-    } catch (...) {
-      errors.push_back(u"(not an Exception)");
-    }
+                               nullptr, ::GetModuleHandleW(nullptr), nullptr)) {
+    title = u"Configuración Servidores Quiral Velmira";
   }
+
   HWND AppWindow() const override { return app_.get(); }
   IMessagePump& Pump() override { return pump; }
-  const String& Title() const override { return title_; }
   void Terminate() override { ++terminations; }
 
   TestPump pump;
-  std::vector<String> errors;
   int terminations = 0;
 
  private:
   win32::UniqueWindow app_;
-  String title_ = u"Configuración Servidores Quiral Velmira";
 };
 
 // A clock that moves only when the test says so.

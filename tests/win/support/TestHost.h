@@ -28,14 +28,14 @@ class TestHost : public forms::IFormHost {
   }
   HWND AppWindow() const override { return nullptr; }
   IMessagePump& Pump() override { return pump_; }
-  const String& Title() const override { return title_; }
+  const String& Title() const override { return title; }
   void Terminate() override {}
 
   std::vector<String> errors;
+  String title = u"Prueba";
 
  private:
   NoPump pump_;
-  String title_ = u"Prueba";
 };
 
 }  // namespace varnel::testing_support

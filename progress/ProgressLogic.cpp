@@ -28,6 +28,9 @@ void TFrmInfoP50Logic::BarChanged() {
 }
 
 void TFrmInfoP50Logic::Inicializar(std::int32_t pCantidadDeRegistros, bool pResetAll) {
+  // A reset clears a stop asked before it, first: a press while the label
+  // below pumps messages is a stop of the pass that starts now, and stays.
+  if (pResetAll) FContinuarProceso = true;
   NombreItemActual(String());
   FItemsAProcesar = pCantidadDeRegistros;
   SetItemActual(0);
@@ -39,7 +42,6 @@ void TFrmInfoP50Logic::Inicializar(std::int32_t pCantidadDeRegistros, bool pRese
     view_.SetButtonEnabled(TInfoButton::BSalir, false);
     view_.SetButtonEnabled(TInfoButton::BDetenerProceso, true);
     FHoraDeInicioTransAsignada = false;
-    FContinuarProceso = true;
   }
   MensajeDelProceso(String());
   // A negative count is refused here, before the window is shown.

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "platform/Clock.h"
@@ -88,6 +90,7 @@ class RecordingView : public IInfoP50View {
   void ProcessMessages() override {
     ++pumps;
     log.push_back("pump");
+    if (onPump) std::exchange(onPump, nullptr)();  // a click, handled once
   }
   void SetPanelVisible(TInfoPanel panel, bool on) override {
     (panel == TInfoPanel::PSuperior ? superiorVisible : superior1Visible) = on;
@@ -121,6 +124,7 @@ class RecordingView : public IInfoP50View {
   bool superior1Visible = true;
   int pumps = 0;
   int barRepaints = 0;
+  std::function<void()> onPump;
 };
 
 class ManualClock : public IClock {
@@ -569,6 +573,14 @@ TEST_F(ProgressWindow, StopRequestKeepsItsMessageUntilTheNextReset) {
   logic.Inicializar(4, true);
   EXPECT_TRUE(logic.ContinuarProceso());
   EXPECT_EQ(view.Text(TInfoLabel::LMensajeDelProceso), "");
+}
+
+TEST_F(ProgressWindow, AStopPressedWhileAResetPumpsIsKept) {
+  logic.Inicializar(4, true);
+  view.onPump = [&] { logic.BDetenerProcesoClick(); };
+  logic.Inicializar(4, true);
+  EXPECT_FALSE(logic.ContinuarProceso());
+  EXPECT_EQ(view.Text(TInfoLabel::LMensajeDelProceso), "DETENIENDO EL PROCESO...");
 }
 
 TEST_F(ProgressWindow, StopFlagIsAPlainProperty) {

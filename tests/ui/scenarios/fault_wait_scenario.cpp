@@ -16,6 +16,18 @@ double SecondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+// Writes the waiter's stop file when the test ends, however it ends, so that
+// no hanging server outlives it.
+struct StopOnExit {
+  String file;
+  ~StopOnExit() {
+    try {
+      if (!FileExists(file)) WriteTextFile(file, u"stop");
+    } catch (...) {
+    }
+  }
+};
+
 TEST(FaultWait, HangingServerKeepsWindowsLiveAndClosingTheProgramEndsTheWait) {
   ToolFolder tools(u"FxHang-tools");
   TempFolder servers(u"FxHang-servers");
@@ -29,15 +41,7 @@ TEST(FaultWait, HangingServerKeepsWindowsLiveAndClosingTheProgramEndsTheWait) {
   registrations.Add(hangName);
   CopyFileTo(CrasherFixture(), servers.File(hangName + u".exe"));
 
-  struct StopOnExit {
-    String file;
-    ~StopOnExit() {
-      try {
-        if (!FileExists(file)) WriteTextFile(file, u"stop");
-      } catch (...) {
-      }
-    }
-  } releaseTheWaiter{stopFile};
+  const StopOnExit releaseTheWaiter{stopFile};
 
   Varnel varnel(tools, {{u"VARNEL_WAITER_STOPFILE", stopFile}});
   varnel.Select(u"Usuario interactivo");
@@ -109,15 +113,7 @@ TEST(FaultWait, DetenerProcesoEndsTheWaitForAHangingServerAndLeavesItRunning) {
   // Subfolders come after the folder's own files: this one is reached later.
   CopyFileTo(ServerFixture(u"server.exe"), JoinPath(servers.MakeFolder(u"sub"), later + u".exe"));
 
-  struct StopOnExit {
-    String file;
-    ~StopOnExit() {
-      try {
-        if (!FileExists(file)) WriteTextFile(file, u"stop");
-      } catch (...) {
-      }
-    }
-  } releaseTheWaiter{stopFile};
+  const StopOnExit releaseTheWaiter{stopFile};
 
   Varnel varnel(tools, {{u"VARNEL_WAITER_STOPFILE", stopFile}});
   varnel.Select(u"Usuario interactivo");

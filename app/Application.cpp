@@ -1,8 +1,5 @@
 #include "app/Application.h"
 
-#include <objbase.h>
-#include <ole2.h>
-
 #include <algorithm>
 #include <string>
 
@@ -11,12 +8,6 @@
 #include "runtime/Exceptions.h"
 
 namespace varnel::app {
-
-OleSession::OleSession() { initialized_ = SUCCEEDED(::OleInitialize(nullptr)); }
-
-OleSession::~OleSession() {
-  if (initialized_) ::OleUninitialize();
-}
 
 namespace {
 constexpr wchar_t kAppWindowClass[] = L"VarnelApplication";
@@ -31,12 +22,9 @@ Application::Application() : window_(*this) {
   messageBox_ = std::make_unique<win32::MessageBoxWin32>(window_.Handle());
 }
 
-Application::~Application() {
-  window_.Destroy();
-  if (coInitialized_) ::CoUninitialize();
-}
+Application::~Application() { window_.Destroy(); }
 
-void Application::Initialize() { coInitialized_ = SUCCEEDED(::CoInitialize(nullptr)); }
+void Application::Initialize() { com_.emplace(); }
 
 void Application::SetTitle(const String& title) {
   title_ = title;
@@ -45,27 +33,14 @@ void Application::SetTitle(const String& title) {
 
 void Application::Run(forms::Form& mainForm) {
   mainForm.Show();
-  while (!terminated_) {
-    ProcessMessages();
-    if (terminated_) break;
+  while (!pump_.Terminated()) {
+    pump_.ProcessMessages();
+    if (pump_.Terminated()) break;
     ::WaitMessage();
   }
 }
 
 void Application::Terminate() { ::PostQuitMessage(0); }
-
-void Application::ProcessMessages() {
-  MSG msg{};
-  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      terminated_ = true;
-      continue;
-    }
-    if (forms::Form::PreTranslate(msg)) continue;
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
-  }
-}
 
 void Application::HandleException() noexcept {
   if (const HWND capture = ::GetCapture()) ::SendMessageW(capture, WM_CANCELMODE, 0, 0);

@@ -6,28 +6,18 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 
+#include "app/ComSession.h"
+#include "app/MessagePump.h"
 #include "forms/win32/Form.h"
 #include "forms/win32/Host.h"
 #include "forms/win32/Window.h"
-#include "platform/MessagePump.h"
 #include "platform/win32/MessageBoxWin32.h"
 
 namespace varnel::app {
 
-// OleInitialize for the life of the application object.
-class OleSession {
- public:
-  OleSession();
-  OleSession(const OleSession&) = delete;
-  OleSession& operator=(const OleSession&) = delete;
-  ~OleSession();
-
- private:
-  bool initialized_ = false;
-};
-
-class Application final : public forms::IFormHost, public IMessagePump {
+class Application final : public forms::IFormHost {
  public:
   Application();
   ~Application() override;
@@ -42,13 +32,9 @@ class Application final : public forms::IFormHost, public IMessagePump {
   // IFormHost
   void HandleException() noexcept override;
   HWND AppWindow() const override { return window_.Handle(); }
-  IMessagePump& Pump() override { return *this; }
+  IMessagePump& Pump() override { return pump_; }
   const String& Title() const override { return title_; }
   void Terminate() override;
-
-  // IMessagePump
-  void ProcessMessages() override;
-  bool Terminated() const override { return terminated_; }
 
   IMessageBox& MessageBox() { return *messageBox_; }
 
@@ -62,11 +48,11 @@ class Application final : public forms::IFormHost, public IMessagePump {
   };
 
   OleSession ole_;
-  bool coInitialized_ = false;
+  std::optional<ComSession> com_;  // from Initialize on
   HiddenWindow window_;
   std::unique_ptr<win32::MessageBoxWin32> messageBox_;
   String title_;
-  bool terminated_ = false;
+  MessagePump pump_;
 };
 
 // Shows the exception in flight in `box`, as every handler's failure is

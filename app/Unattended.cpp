@@ -6,17 +6,13 @@
 
 #include <atomic>
 
-#include "app/Application.h"
-#include "platform/win32/AppIdRegistryWin32.h"
-#include "platform/win32/ClassRegistryWin32.h"
-#include "platform/win32/ClockWin32.h"
+#include "app/ComSession.h"
+#include "app/MessagePump.h"
+#include "app/Services.h"
 #include "platform/win32/Errors.h"
-#include "platform/win32/FolderEnumeratorWin32.h"
-#include "platform/win32/ProcessStarterWin32.h"
 #include "platform/win32/StandardStream.h"
 #include "platform/win32/Text.h"
 #include "platform/win32/Unique.h"
-#include "platform/win32/VersionSourceWin32.h"
 #include "setup/UnattendedRun.h"
 
 namespace varnel::app {
@@ -66,20 +62,6 @@ class ConsoleStop final : public IStopSignal {
   std::atomic<bool> requested_{false};
 };
 
-// The pump of a thread without windows: what arrives (the stop's wake-up,
-// messages of COM) is taken off the queue; nothing ever asks it to quit.
-class ThreadPump final : public IMessagePump {
- public:
-  void ProcessMessages() override {
-    MSG msg{};
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      ::TranslateMessage(&msg);
-      ::DispatchMessageW(&msg);
-    }
-  }
-  bool Terminated() const override { return false; }
-};
-
 String EnvironmentVariable(const String& name) {
   std::vector<wchar_t> buffer(256);
   for (;;) {
@@ -117,7 +99,7 @@ int Run(const std::vector<String>& arguments) {
 
   // The report is created (or emptied) before anything runs, so a file that
   // cannot be written refuses the job instead of losing its result.
-  win32::Unique<HANDLE, win32::CloseHandleNoThrow, -1> report;
+  win32::UniqueFile report;
   if (!options.LogPath.empty()) {
     report.reset(::CreateFileW(win32::W(options.LogPath), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -133,14 +115,10 @@ int Run(const std::vector<String>& arguments) {
   ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
 
   OleSession ole;
-  win32::VersionSourceWin32 versions;
-  win32::ProcessStarterWin32 processes(nullptr, /*silent=*/true);
-  ThreadPump pump;
-  win32::AppIdRegistryWin32 appIds;
-  win32::FolderEnumeratorWin32 folders;
-  win32::ClassRegistryWin32 classes;
-  win32::TLocalClock clock;
-  setup::UnattendedServices services{versions, processes, pump, appIds, folders, classes, clock};
+  // What arrives on this thread (the stop's wake-up, messages of COM) is
+  // taken off the queue by the same pump as the window's.
+  MessagePump pump;
+  Services services(nullptr, /*silent=*/true, pump);
 
   setup::UnattendedOutput output;
   output.Line = [](const String& line) { WriteLines(STD_OUTPUT_HANDLE, line); };
@@ -156,18 +134,17 @@ int Run(const std::vector<String>& arguments) {
   }
   const String password = TakeEnvironmentVariable(options.PasswordVariable);
   ConsoleStop stop;
-  return setup::RunUnattended(options, password, services, stop, output);
+  return setup::RunUnattended(options, password, services.Job(), stop, output);
 }
 
 }  // namespace
 
 std::vector<String> CommandLineArguments() {
   int count = 0;
-  LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  const win32::UniqueArgv argv(::CommandLineToArgvW(::GetCommandLineW(), &count));
   if (!argv) win32::RaiseLastOSError();
   std::vector<String> arguments;
-  for (int i = 1; i < count; ++i) arguments.push_back(win32::FromW(argv[i]));
-  ::LocalFree(argv);
+  for (int i = 1; i < count; ++i) arguments.push_back(win32::FromW(argv.get()[i]));
   return arguments;
 }
 

@@ -4,14 +4,9 @@
 #include <windows.h>
 
 #include "app/Application.h"
+#include "app/Services.h"
 #include "app/Unattended.h"
-#include "platform/win32/AppIdRegistryWin32.h"
-#include "platform/win32/ClassRegistryWin32.h"
-#include "platform/win32/ClockWin32.h"
-#include "platform/win32/FolderEnumeratorWin32.h"
-#include "platform/win32/ProcessStarterWin32.h"
 #include "platform/win32/ShellDialogWin32.h"
-#include "platform/win32/VersionSourceWin32.h"
 #include "setup/SetupRules.h"
 #include "setup/win32/UVarnel.h"
 
@@ -27,16 +22,9 @@ int RunSetupWindow() {
     application.Initialize();
     application.SetTitle(setup::kApplicationTitle);
 
-    // Production wiring of every outside service.
-    win32::VersionSourceWin32 versions;
+    app::Services services(application.AppWindow(), /*silent=*/false, application.Pump());
     win32::ShellDialogWin32 dialog(application.AppWindow());
-    win32::ProcessStarterWin32 processes(application.AppWindow());
-    win32::AppIdRegistryWin32 appIds;
-    win32::FolderEnumeratorWin32 folders;
-    win32::ClassRegistryWin32 classes;
-    win32::TLocalClock clock;
-    setup::TFrmVarnel FrmVarnel(application, {versions, dialog, application.MessageBox(), processes,
-                                              appIds, folders, classes, clock});
+    setup::TFrmVarnel FrmVarnel(application, services.Job(), dialog, application.MessageBox());
     application.Run(FrmVarnel);
     return 0;
   } catch (...) {

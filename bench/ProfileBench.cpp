@@ -25,12 +25,14 @@
 #include "progress/win32/UINFOP50.h"
 #include "setup/CommandRunner.h"
 #include "setup/FileSearch.h"
-#include "setup/RegistrationRun.h"
+#include "setup/RegistrationJob.h"
 #include "versioninfo/VersionInfo.h"
 
 namespace varnel::bench {
 
 namespace {
+
+using namespace varnel::setup;
 
 class TimedProcess final : public IStartedProcess {
  public:
@@ -93,16 +95,16 @@ class TimedHost final : public forms::IFormHost, public IMessagePump {
   const String& Title() const override { return inner_.Title(); }
   void Terminate() override { inner_.Terminate(); }
   void ProcessMessages() override {
-    times_.Time("message_pump", [&] { inner_.ProcessMessages(); });
+    times_.Time("message_pump", [&] { inner_.Pump().ProcessMessages(); });
   }
-  bool Terminated() const override { return inner_.Terminated(); }
+  bool Terminated() const override { return inner_.Pump().Terminated(); }
 
  private:
   StepTimes& times_;
   app::Application& inner_;
 };
 
-class TimedProgress final : public setup::IRunProgress {
+class TimedProgress final : public progress::IRunProgress {
  public:
   TimedProgress(StepTimes& times, forms::IFormHost& host, IClock& clock)
       : times_(times), window_(times.Time("window_create", [&] {
@@ -155,15 +157,12 @@ class TimedSteps final : public setup::IRunSteps {
         runner_(starter, host, appIds),
         dcom_(&components_, classes) {}
 
-  std::unique_ptr<setup::IRunProgress> CrearVentanaDeProgreso() override {
-    return std::make_unique<TimedProgress>(times_, host_, clock_);
-  }
   void LeerVersion(const String& path, TEXEVersionData& data) override {
     times_.Time("version_read", [&] { GetEXEVersionData(versions_, path, data); });
   }
   void Registrar(const String& path, const IStopSignal& stop) override {
     times_.Time("register_other", [&] {
-      runner_.EjecutarYEsperarOFallar(path, setup::kRegServerParameters, u"el servidor", &stop);
+      runner_.EjecutarYEsperar(path, setup::kRegServerParameters, u"el servidor", &stop);
     });
   }
   void SetServerName(const String& progId) override {
@@ -177,6 +176,7 @@ class TimedSteps final : public setup::IRunSteps {
     times_.Time("identity_other",
                 [&] { runner_.AsignarPermisosDcom(guid, identity_, &stop, &record); });
   }
+  void LeerIdentidad(const String&, IdentityRecord&) override {}  // for reports only
 
  private:
   StepTimes& times_;
@@ -212,8 +212,12 @@ int RunProfile(const Arguments& args) {
   TStringList files;
   times.Time("search",
              [&] { setup::FileSearch(folders, files).BuscarArchivos(folder, u"*.exe", true); });
-  TStringList errors;
-  times.Time("run_other", [&] { setup::ProcesarServidores(steps, files, errors); });
+  setup::JobOutcome outcome;
+  const TStringList& errors = outcome.Errores;
+  times.Time("run_other", [&] {
+    TimedProgress progress(times, host, clock);
+    setup::ProcesarServidores(steps, progress, files, outcome);
+  });
   const double ms = wall.ElapsedMs();
 
   times.Print();

@@ -21,14 +21,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // A text that needs no quoting must pass through untouched.
   for (const String* text : {&user, &password}) {
-    if (!varnel::ArgumentNeedsQuoting(*text) && varnel::QuoteArgument(*text) != *text)
+    if (!varnel::setup::ArgumentNeedsQuoting(*text) && varnel::setup::QuoteArgument(*text) != *text)
       __builtin_trap();
   }
 
   String line = u" -runas {G} ";
-  line += varnel::QuoteArgument(user);
+  line += varnel::setup::QuoteArgument(user);
   line += u' ';
-  line += varnel::QuoteArgument(password);
+  line += varnel::setup::QuoteArgument(password);
   const std::vector<String> words = varnel::fuzz::SplitArguments(line);
   const std::vector<String> expected = {u"-runas", u"{G}", user, password};
   if (words != expected) __builtin_trap();

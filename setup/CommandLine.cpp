@@ -1,6 +1,6 @@
 #include "setup/CommandLine.h"
 
-namespace varnel {
+namespace varnel::setup {
 
 bool ArgumentNeedsQuoting(StringView argument) {
   return argument.empty() || argument.find_first_of(u" \t\n\"") != StringView::npos;
@@ -32,4 +32,4 @@ String QuoteArgument(StringView argument) {
   return out;
 }
 
-}  // namespace varnel
+}  // namespace varnel::setup

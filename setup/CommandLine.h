@@ -6,7 +6,7 @@
 
 #include "runtime/String.h"
 
-namespace varnel {
+namespace varnel::setup {
 
 // True when `argument` would not come back as itself when passed bare:
 // it is empty, or holds a blank, a tab, a newline or a double quote.
@@ -18,4 +18,4 @@ bool ArgumentNeedsQuoting(StringView argument);
 // single.
 String QuoteArgument(StringView argument);
 
-}  // namespace varnel
+}  // namespace varnel::setup

@@ -4,7 +4,7 @@
 
 #include "runtime/Exceptions.h"
 
-namespace varnel {
+namespace varnel::setup {
 
 namespace {
 
@@ -27,33 +27,6 @@ String ClassAppIdKey(IAppIdRegistry& registry, const String& guid) {
   return AppIdFor(guid, registry.ReadClassAppId(AppIdKeyName(guid)));
 }
 
-CommandRunner::Outcome CommandRunner::StartAndWait(const String& program, const String& parameters,
-                                                   const IStopSignal* stop, String& refusal) {
-  return WithPlainException([&] {
-    const std::unique_ptr<IStartedProcess> process = starter_.Start(program, parameters, refusal);
-    if (!process) return Outcome::NotStarted;
-    // Nothing to wait on: the file went to a program that was already running.
-    if (!process->HasHandle()) return Outcome::NotAwaited;
-    for (;;) {
-      pump_.ProcessMessages();
-      if (process->Ended()) return Outcome::Ended;
-      // The application is closing: leave the program running on its own.
-      if (pump_.Terminated()) return Outcome::NotAwaited;
-      // The user asked to stop: never kill the program, it may be half-way
-      // through writing the registry.
-      if (stop && stop->StopRequested()) return Outcome::Stopped;
-      // Whichever woke us, the next pass pumps and looks again, so what
-      // arrived together with the end is dispatched too.
-      process->WaitOnce();
-    }
-  });
-}
-
-bool CommandRunner::EjecutarYEsperar(const String& program, const String& parameters) {
-  String refusal;
-  return StartAndWait(program, parameters, nullptr, refusal) != Outcome::NotStarted;
-}
-
 namespace {
 
 String NotStartedReason(const String& nombre, const String& refusal) {
@@ -69,23 +42,40 @@ String NotAwaitedReason(const String& nombre) {
 
 }  // namespace
 
-void CommandRunner::EjecutarYEsperarOFallar(const String& program, const String& parameters,
-                                            const String& nombre, const IStopSignal* stop) {
-  String refusal;
-  const Outcome outcome = StartAndWait(program, parameters, stop, refusal);
-  if (outcome == Outcome::NotStarted) throw Exception(NotStartedReason(nombre, refusal));
-  if (outcome == Outcome::Stopped) throw Exception(NotAwaitedReason(nombre));
+CommandRunner::Outcome CommandRunner::StartAndWait(const String& program, const String& parameters,
+                                                   const String& nombre, const IStopSignal* stop) {
+  return WithPlainException([&] {
+    String refusal;
+    const std::unique_ptr<IStartedProcess> process = starter_.Start(program, parameters, refusal);
+    if (!process) throw Exception(NotStartedReason(nombre, refusal));
+    // Nothing to wait on: the file went to a program that was already running.
+    if (!process->HasHandle()) return Outcome::NotAwaited;
+    for (;;) {
+      pump_.ProcessMessages();
+      if (process->Ended()) return Outcome::Ended;
+      // The application is closing: leave the program running on its own.
+      if (pump_.Terminated()) return Outcome::NotAwaited;
+      // The user asked to stop: never kill the program, it may be half-way
+      // through writing the registry.
+      if (stop && stop->StopRequested()) throw Exception(NotAwaitedReason(nombre));
+      // Whichever woke us, the next pass pumps and looks again, so what
+      // arrived together with the end is dispatched too.
+      process->WaitOnce();
+    }
+  });
+}
+
+void CommandRunner::EjecutarYEsperar(const String& program, const String& parameters,
+                                     const String& nombre, const IStopSignal* stop) {
+  StartAndWait(program, parameters, nombre, stop);
 }
 
 void CommandRunner::SetIdentity(const String& appId, IdentityOption option, const String& usuario,
                                 const String& contrasena, const IStopSignal* stop,
                                 IdentityRecord& record) {
   const String program = kDComPermProgram;
-  String refusal;
   const Outcome outcome =
-      StartAndWait(program, DComPermParameters(option, appId, usuario, contrasena), stop, refusal);
-  if (outcome == Outcome::NotStarted) throw Exception(NotStartedReason(program, refusal));
-  if (outcome == Outcome::Stopped) throw Exception(NotAwaitedReason(program));
+      StartAndWait(program, DComPermParameters(option, appId, usuario, contrasena), program, stop);
   // Only a tool seen to end can be judged; when the application is closing it
   // may still be at work.
   if (outcome != Outcome::Ended) return;
@@ -117,4 +107,4 @@ void CommandRunner::AsignarPermisosDcom(const String& guid, const IIdentitySourc
   });
 }
 
-}  // namespace varnel
+}  // namespace varnel::setup

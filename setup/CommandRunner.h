@@ -11,7 +11,7 @@
 #include "setup/IdentityCommand.h"
 #include "setup/StopSignal.h"
 
-namespace varnel {
+namespace varnel::setup {
 
 // The setup window as the identity step reads it, at every call: a change
 // made while a run pumps messages applies to the servers handled after it.
@@ -34,24 +34,20 @@ class CommandRunner {
   CommandRunner(IProcessStarter& starter, IMessagePump& pump, IAppIdRegistry& registry) noexcept
       : starter_(starter), pump_(pump), registry_(registry) {}
 
-  // Starts `program` with `parameters` and waits until it has ended: one full
-  // pump pass before the first look at the process, then pass after pass
-  // while the thread sleeps between arrivals. The wait also ends after the
-  // pass in which the application's terminating flag got set; from then on
-  // every call starts its program, pumps once and returns without waiting.
-  // True once started (and waited for), false when the shell refused to
-  // start it; a refusal raises nothing. Any failure on the way comes out as
-  // a plain Exception with the same message.
-  bool EjecutarYEsperar(const String& program, const String& parameters);
-
-  // EjecutarYEsperar for callers to whom a refused start, and a wait that a
-  // stop (`stop`, read after each pass) cut short, are failures. The wait
-  // ends at once on a stop and the program is left running. The reason
-  // names the program as `nombre` ("el servidor", "DComPerm") and says why:
+  // Starts `program` hidden with `parameters` and waits until it has ended:
+  // one full pump pass before the first look at the process, then pass after
+  // pass while the thread sleeps between arrivals. The wait also ends after
+  // the pass in which the application's terminating flag got set; from then
+  // on every call starts its program, pumps once and returns without
+  // waiting. A stop (`stop`, read after each pass) ends the wait at once and
+  // leaves the program running. A refused start and a wait cut short by a
+  // stop are failures whose reason names the program as `nombre` ("el
+  // servidor", "DComPerm") and says why:
   //   "No se pudo iniciar <nombre>: <the system's text>."
   //   "No se esperó a que <nombre> terminara: ..."
-  void EjecutarYEsperarOFallar(const String& program, const String& parameters,
-                               const String& nombre, const IStopSignal* stop = nullptr);
+  // Every failure comes out as a plain Exception.
+  void EjecutarYEsperar(const String& program, const String& parameters, const String& nombre,
+                        const IStopSignal* stop = nullptr);
 
   // Runs DComPerm for the AppID DCOM reads for `guid` (AppIdFor, over the
   // class's "AppID" value) with the parameters for the option selected in
@@ -65,9 +61,10 @@ class CommandRunner {
                            const IStopSignal* stop = nullptr, IdentityRecord* record = nullptr);
 
  private:
-  enum class Outcome { NotStarted, Ended, NotAwaited, Stopped };
-  Outcome StartAndWait(const String& program, const String& parameters, const IStopSignal* stop,
-                       String& refusal);
+  enum class Outcome { Ended, NotAwaited };
+  // Starts and waits; a refused start or a stop throws, naming `nombre`.
+  Outcome StartAndWait(const String& program, const String& parameters, const String& nombre,
+                       const IStopSignal* stop);
   void SetIdentity(const String& appId, IdentityOption option, const String& usuario,
                    const String& contrasena, const IStopSignal* stop, IdentityRecord& record);
 
@@ -76,4 +73,4 @@ class CommandRunner {
   IAppIdRegistry& registry_;
 };
 
-}  // namespace varnel
+}  // namespace varnel::setup

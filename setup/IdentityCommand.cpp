@@ -3,7 +3,7 @@
 #include "runtime/Exceptions.h"
 #include "setup/CommandLine.h"
 
-namespace varnel {
+namespace varnel::setup {
 
 namespace {
 
@@ -115,12 +115,4 @@ void JudgeRunAs(const RunAsValue& found, StringView appIdKeyName, IdentityOption
     throw Exception(prefix + holds + u" en lugar de " + Quoted(*expected) + u".");
 }
 
-RunAsValue CheckIdentity(IAppIdRegistry& registry, StringView guid, IdentityOption option,
-                         StringView usuario) {
-  const String keyName = AppIdKeyName(guid);
-  const RunAsValue found = registry.ReadRunAs(keyName);
-  JudgeRunAs(found, keyName, option, usuario);
-  return found;
-}
-
-}  // namespace varnel
+}  // namespace varnel::setup

@@ -8,7 +8,7 @@
 #include "platform/AppIdRegistry.h"
 #include "runtime/String.h"
 
-namespace varnel {
+namespace varnel::setup {
 
 enum class IdentityOption {
   UsuarioInteractivo,  // "Usuario interactivo": whoever is logged on
@@ -58,8 +58,4 @@ std::optional<String> ExpectedRunAs(IdentityOption option, StringView usuario);
 void JudgeRunAs(const RunAsValue& found, StringView appIdKeyName, IdentityOption option,
                 StringView usuario);
 
-// Reads RunAs of the AppID for `guid` and judges it as JudgeRunAs does.
-RunAsValue CheckIdentity(IAppIdRegistry& registry, StringView guid, IdentityOption option,
-                         StringView usuario);
-
-}  // namespace varnel
+}  // namespace varnel::setup

@@ -6,13 +6,13 @@ namespace varnel::setup {
 
 namespace {
 
-const char* PhaseName(ReportPhase phase) {
+const char* PhaseName(RunPhase phase) {
   switch (phase) {
-    case ReportPhase::Register:
+    case RunPhase::Registro:
       return "register";
-    case ReportPhase::Identity:
+    case RunPhase::Identidad:
       return "identity";
-    case ReportPhase::WhatIf:
+    case RunPhase::Consulta:
       return "whatif";
   }
   return "";
@@ -20,17 +20,18 @@ const char* PhaseName(ReportPhase phase) {
 
 }  // namespace
 
-std::string ReportItemLine(const ReportItem& item) {
+std::string ReportItemLine(const ItemResult& item) {
   // ordered_json keeps the keys in the order a reader of the file expects.
   nlohmann::ordered_json line;
   line["path"] = ToUtf8(item.Path);
   line["phase"] = PhaseName(item.Phase);
   line["ok"] = item.Ok;
-  if (!item.Ok) line["error"] = ToUtf8(item.Error);
-  if (item.Phase != ReportPhase::Register) {
+  if (!item.Ok) line["error"] = ToUtf8(item.Reason);
+  if (item.Phase != RunPhase::Registro) {
     line["progId"] = ToUtf8(item.ProgId);
     line["clsid"] = ToUtf8(item.Clsid);
-    line["runAs"] = item.RunAs ? nlohmann::ordered_json(ToUtf8(*item.RunAs)) : nullptr;
+    const RunAsValue& runAs = item.Identity.RunAs;
+    line["runAs"] = runAs.ValuePresent ? nlohmann::ordered_json(ToUtf8(runAs.Text)) : nullptr;
   }
   // Text that is not valid UTF-16 (a lone surrogate in a file name) is
   // replaced rather than refused: the report must still be written.

@@ -3,28 +3,16 @@
 // object per item and phase, then one summary object.
 
 #include <cstddef>
-#include <optional>
 #include <string>
 
-#include "runtime/String.h"
+#include "setup/RegistrationJob.h"
 
 namespace varnel::setup {
 
-enum class ReportPhase { Register, Identity, WhatIf };
-
-struct ReportItem {
-  String Path;
-  ReportPhase Phase = ReportPhase::Register;
-  bool Ok = true;
-  String Error;  // written only when !Ok
-  // Identity and what-if lines only.
-  String ProgId;
-  String Clsid;                 // "" when the class is not registered
-  std::optional<String> RunAs;  // null when the AppID holds none
-};
-
-// {"path", "phase", "ok", ["error",] ["progId", "clsid", "runAs"]}
-std::string ReportItemLine(const ReportItem& item);
+// {"path", "phase", "ok", ["error",] ["progId", "clsid", "runAs"]}, with
+// phase "register", "identity" or "whatif"; runAs is null when the AppID
+// holds none.
+std::string ReportItemLine(const ItemResult& item);
 
 // {"summary": "success"|"errors", "servers", "failed", "seconds"}
 std::string ReportSummaryLine(bool success, std::size_t servers, std::size_t failed,

@@ -1,6 +1,6 @@
 #include "setup/RunSummary.h"
 
-#include "setup/RegistrationRun.h"
+#include "setup/RegistrationJob.h"
 
 namespace varnel::setup {
 

@@ -1,50 +1,38 @@
 #pragma once
-// One server's steps over the outside services, as both front ends (the
-// setup window and the command line) carry them out. They differ only in
-// the progress they show, which each hands in.
+// One server's steps over the outside services, as both front ends carry
+// them out, and the DCOM connection component the identity phase writes
+// ServerName to and reads ServerGUID from. The component lives as long as
+// the steps, so it keeps the last ServerName from one run to the next.
 
-#include <functional>
-#include <memory>
-
+#include "components/Component.h"
 #include "components/USDCOMConnection.h"
-#include "platform/AppIdRegistry.h"
-#include "platform/MessagePump.h"
-#include "platform/ProcessStarter.h"
-#include "platform/VersionSource.h"
 #include "setup/CommandRunner.h"
-#include "setup/RegistrationRun.h"
+#include "setup/JobServices.h"
+#include "setup/RegistrationJob.h"
 
 namespace varnel::setup {
 
 class ServerSteps final : public IRunSteps {
  public:
-  using ProgressFactory = std::function<std::unique_ptr<IRunProgress>()>;
+  // `identity` is read at every identity step.
+  ServerSteps(JobServices& services, const IIdentitySource& identity);
 
-  // `dcom` is the connection component whose ServerName and ServerGUID the
-  // run writes and reads; `identity` is read at every identity step.
-  ServerSteps(IVersionSource& versions, IProcessStarter& processes, IMessagePump& pump,
-              IAppIdRegistry& appIds, SDCOMConnection& dcom, const IIdentitySource& identity,
-              ProgressFactory progress)
-      : versions_(versions),
-        runner_(processes, pump, appIds),
-        dcom_(dcom),
-        identity_(identity),
-        progress_(std::move(progress)) {}
+  SDCOMConnection& DCOM() { return *dcom_; }
 
-  std::unique_ptr<IRunProgress> CrearVentanaDeProgreso() override { return progress_(); }
   void LeerVersion(const String& path, TEXEVersionData& data) override;
   void Registrar(const String& path, const IStopSignal& stop) override;
-  void SetServerName(const String& progId) override { dcom_.SetServerName(progId); }
-  String ServerGUID() override { return dcom_.ServerGUID(); }
+  void SetServerName(const String& progId) override { dcom_->SetServerName(progId); }
+  String ServerGUID() override { return dcom_->ServerGUID(); }
   void AsignarPermisosDcom(const String& guid, const IStopSignal& stop,
                            IdentityRecord& record) override;
+  void LeerIdentidad(const String& guid, IdentityRecord& record) override;
 
  private:
-  IVersionSource& versions_;
+  JobServices& services_;
   CommandRunner runner_;
-  SDCOMConnection& dcom_;
   const IIdentitySource& identity_;
-  ProgressFactory progress_;
+  TComponent components_;            // owns the connection component
+  SDCOMConnection* dcom_ = nullptr;  // named "DCOM", as on the setup window
 };
 
 }  // namespace varnel::setup

@@ -2,7 +2,7 @@
 // A stop asked for by the user, as the run and the command runner read it:
 // before each item, and after each pump pass while a started program runs.
 
-namespace varnel {
+namespace varnel::setup {
 
 class IStopSignal {
  public:
@@ -10,4 +10,4 @@ class IStopSignal {
   virtual bool StopRequested() const = 0;
 };
 
-}  // namespace varnel
+}  // namespace varnel::setup

@@ -6,13 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/AppIdRegistry.h"
-#include "platform/ClassRegistry.h"
-#include "platform/Clock.h"
-#include "platform/FolderEnumerator.h"
-#include "platform/MessagePump.h"
-#include "platform/ProcessStarter.h"
-#include "platform/VersionSource.h"
+#include "setup/JobServices.h"
 #include "setup/StopSignal.h"
 #include "setup/UnattendedOptions.h"
 
@@ -26,16 +20,6 @@ enum ExitCode : int {
   kExitNothingFound = 3,  // no server was found
 };
 
-struct UnattendedServices {
-  IVersionSource& Versions;
-  IProcessStarter& Processes;  // must show no box of the shell's own
-  IMessagePump& Pump;
-  IAppIdRegistry& AppIds;
-  IFolderEnumerator& Folders;
-  IClassRegistry& Classes;
-  IClock& Clock;
-};
-
 struct UnattendedOutput {
   // Standard output and standard error: a text of one or more lines,
   // separated by "\n" (the summary is the box's text, line for line).
@@ -47,7 +31,7 @@ struct UnattendedOutput {
 // Runs the job `options` describes (not Help) and returns its exit code.
 // `password` is the text of the environment variable the options name.
 // `stop` is the console's Ctrl+C, read as the window reads "Detener Proceso".
-int RunUnattended(const UnattendedOptions& options, const String& password,
-                  UnattendedServices& services, const IStopSignal& stop, UnattendedOutput& output);
+int RunUnattended(const UnattendedOptions& options, const String& password, JobServices& services,
+                  const IStopSignal& stop, UnattendedOutput& output);
 
 }  // namespace varnel::setup

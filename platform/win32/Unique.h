@@ -54,6 +54,7 @@ inline void DestroyWindowNoThrow(HWND w) noexcept { ::DestroyWindow(w); }
 inline void CoTaskMemFreeNoThrow(void* p) noexcept { ::CoTaskMemFree(p); }
 inline void DeleteDCNoThrow(HDC dc) noexcept { ::DeleteDC(dc); }
 inline void DestroyIconNoThrow(HICON icon) noexcept { ::DestroyIcon(icon); }
+inline void LocalFreeNoThrow(LPWSTR* block) noexcept { ::LocalFree(block); }
 
 using UniqueHandle = Unique<HANDLE, CloseHandleNoThrow>;
 // What CreateFileW returns: its failure value is INVALID_HANDLE_VALUE, not 0.
@@ -67,6 +68,8 @@ using UniqueBrush = Unique<HBRUSH, DeleteObjectNoThrow>;
 using UniqueWindow = Unique<HWND, DestroyWindowNoThrow>;
 using UniqueMemDC = Unique<HDC, DeleteDCNoThrow>;
 using UniqueIcon = Unique<HICON, DestroyIconNoThrow>;
+// The argument block CommandLineToArgvW hands out.
+using UniqueArgv = Unique<LPWSTR*, LocalFreeNoThrow>;
 
 // A CoTaskMem-allocated wide string, as COM hands them out.
 using UniqueCoTaskString = Unique<wchar_t*, CoTaskMemFreeNoThrow>;

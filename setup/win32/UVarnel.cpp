@@ -6,8 +6,6 @@
 #include "progress/win32/UINFOP50.h"
 #include "resources/resource.h"
 #include "runtime/Exceptions.h"
-#include "setup/FileSearch.h"
-#include "setup/RunSummary.h"
 #include "setup/SetupRules.h"
 #include "versioninfo/VersionInfo.h"
 
@@ -41,26 +39,16 @@ String OwnExecutablePath() {
   }
 }
 
-// The progress window as the run sees it: one window per run, owned by the
-// setup window, released when the run's passes end.
-class RunProgress final : public setup::IRunProgress {
- public:
-  RunProgress(forms::IFormHost& host, IClock& clock, HWND owner) : window_(host, clock, owner) {}
-  void Inicializar(std::int32_t n, bool reset) override { window_.Inicializar(n, reset); }
-  void MensajeDelProceso(const String& v) override { window_.MensajeDelProceso(v); }
-  void NombreItemActual(const String& v) override { window_.NombreItemActual(v); }
-  void ItemActualTerminado() override { window_.ItemActualTerminado(); }
-  void Finalizar() override { window_.Finalizar(); }
-  bool ContinuarProceso() const override { return window_.ContinuarProceso(); }
-
- private:
-  progress::TFrmInfoP50 window_;
-};
-
 }  // namespace
 
-TFrmVarnel::TFrmVarnel(forms::IFormHost& host, SetupServices services)
-    : Form(host, WindowSpec()), services_(services) {
+TFrmVarnel::TFrmVarnel(forms::IFormHost& host, JobServices& services, IShellDialog& dialog,
+                       IMessageBox& boxes)
+    : Form(host, WindowSpec()),
+      services_(services),
+      dialog_(dialog),
+      boxes_(boxes),
+      steps_(services, *this),
+      job_(steps_, services.Folders) {
   // One row a control: name and member, kind, parent, caption, left, top,
   // width, height, tab order, then what the kind needs.
   // clang-format off
@@ -124,13 +112,7 @@ TFrmVarnel::TFrmVarnel(forms::IFormHost& host, SetupServices services)
   // clang-format on
   Build(layout);
 
-  // Non-visual: owned by the window's component list, no property set.
-  DCOM = new SDCOMConnection(&components_, services_.Classes);
-  DCOM->SetName(u"DCOM");
-  steps_ = std::make_unique<ServerSteps>(
-      services_.Versions, services_.Processes, host.Pump(), services_.AppIds, *DCOM,
-      static_cast<const IIdentitySource&>(*this),
-      [this] { return std::make_unique<RunProgress>(Host(), services_.Clock, Handle()); });
+  DCOM = &steps_.DCOM();
 }
 
 TFrmVarnel::~TFrmVarnel() = default;
@@ -161,9 +143,9 @@ void TFrmVarnel::RdgTipRegiClick() {
 }
 
 void TFrmVarnel::BitBtnDirServClick() {
-  const bool folderExists = services_.Dialog.FolderExists(kDefaultServerFolder);
+  const bool folderExists = dialog_.FolderExists(kDefaultServerFolder);
   const std::optional<String> chosen =
-      services_.Dialog.Show(PickerRequest(RdgTipRegi->ItemIndex(), folderExists));
+      dialog_.Show(PickerRequest(RdgTipRegi->ItemIndex(), folderExists));
   if (!chosen) throw EAbort();
   EdtDirSvrDcom->SetText(*chosen);
 }
@@ -172,62 +154,34 @@ void TFrmVarnel::BitBtnDirServClick() {
 // second press (or Enter) would otherwise start a run inside the run.
 void TFrmVarnel::BitBtnAceptarClick() {
   if (runActive_) return;
-  setup::ValidarCredenciales(RdbEsteUsuario->Checked(), EdtUsuario->Text(), EdtContrasena->Text(),
-                             EdtConfContrasena->Text());
-  const int mode = RdgTipRegi->ItemIndex();
-  const String path = EdtDirSvrDcom->Text();
-  setup::ValidarRuta(mode, path);
-
+  const JobRequest request{.EsteUsuario = RdbEsteUsuario->Checked(),
+                           .Usuario = EdtUsuario->Text(),
+                           .Contrasena = EdtContrasena->Text(),
+                           .Confirmacion = EdtConfContrasena->Text(),
+                           .Modo = RdgTipRegi->ItemIndex(),
+                           .Ruta = EdtDirSvrDcom->Text()};
   runActive_ = true;
   struct RunFlag {
     bool& flag;
     ~RunFlag() { flag = false; }
   } runFlag{runActive_};
 
-  gSlArchivos = std::make_unique<TStringList>();
-  gSlErrores = std::make_unique<TStringList>();
-  informe_ = {};
-  std::exception_ptr failure;
-  try {
-    if (mode == 0) {
-      BuscarArchivos(path, u"*.exe", true);
-    } else {
-      gSlArchivos->Add(path);
-    }
-    if (gSlArchivos->Count() == 0) {
-      gSlArchivos.reset();
-      gSlErrores.reset();
-      services_.Boxes.Show(setup::kNothingFound, Host().Title(),
-                           static_cast<std::uint32_t>(MB_OK | MB_ICONWARNING));
-      return;
-    }
-    ProcesarServidores(*gSlArchivos);
-  } catch (...) {
-    failure = std::current_exception();
+  const JobOutcome outcome = job_.Ejecutar(request, [this] {
+    return std::make_unique<progress::TFrmInfoP50>(Host(), services_.Clock, Handle());
+  });
+  if (outcome.NothingFound()) {
+    boxes_.Show(kNothingFound, Host().Title(), static_cast<std::uint32_t>(MB_OK | MB_ICONWARNING));
+    return;
   }
-  gSlArchivos.reset();
-  Summary(failure != nullptr || gSlErrores->Count() > 0 || informe_.Stopped);
-  gSlErrores.reset();
-  if (failure) std::rethrow_exception(failure);
+  Summary(outcome);
+  if (outcome.Failure) std::rethrow_exception(outcome.Failure);
 }
 
 // A plain message box, so Ctrl+C copies the failures as on any other box.
-void TFrmVarnel::Summary(bool failed) {
-  std::optional<std::int32_t> sinProcesar;
-  if (informe_.Stopped) sinProcesar = informe_.NotHandled;
-  const String text =
-      failed ? setup::ErrorSummaryText(*gSlErrores, sinProcesar) : String(setup::kSummaryOk);
-  services_.Boxes.Show(
-      text, Host().Title(),
-      static_cast<std::uint32_t>(MB_OK | (failed ? MB_ICONERROR : MB_ICONINFORMATION)));
-}
-
-void TFrmVarnel::BuscarArchivos(const String& folder, const String& mask, bool recursive) {
-  setup::FileSearch(services_.Folders, *gSlArchivos).BuscarArchivos(folder, mask, recursive);
-}
-
-void TFrmVarnel::ProcesarServidores(const TStringList& list) {
-  setup::ProcesarServidores(*steps_, list, *gSlErrores, informe_);
+void TFrmVarnel::Summary(const JobOutcome& outcome) {
+  const bool failed = !outcome.Succeeded();
+  boxes_.Show(outcome.SummaryText(), Host().Title(),
+              static_cast<std::uint32_t>(MB_OK | (failed ? MB_ICONERROR : MB_ICONINFORMATION)));
 }
 
 bool TFrmVarnel::InteractivoSelected() const { return RdbUsuarioInactivo->Checked(); }

@@ -4,41 +4,24 @@
 
 #include <memory>
 
-#include "components/Component.h"
 #include "components/USDCOMConnection.h"
 #include "forms/win32/Controls.h"
 #include "forms/win32/Form.h"
-#include "platform/AppIdRegistry.h"
-#include "platform/ClassRegistry.h"
-#include "platform/Clock.h"
-#include "platform/FolderEnumerator.h"
 #include "platform/MessageBox.h"
-#include "platform/ProcessStarter.h"
 #include "platform/ShellDialog.h"
-#include "platform/VersionSource.h"
-#include "runtime/StringList.h"
 #include "setup/CommandRunner.h"
-#include "setup/RegistrationRun.h"
+#include "setup/JobServices.h"
+#include "setup/RegistrationJob.h"
 #include "setup/ServerSteps.h"
 
 namespace varnel::setup {
 
-// The outside services the window uses; the application wires the real
-// ones, tests may hand in their own.
-struct SetupServices {
-  IVersionSource& Versions;
-  IShellDialog& Dialog;
-  IMessageBox& Boxes;
-  IProcessStarter& Processes;
-  IAppIdRegistry& AppIds;
-  IFolderEnumerator& Folders;
-  IClassRegistry& Classes;
-  IClock& Clock;
-};
-
 class TFrmVarnel : public forms::Form, private IIdentitySource {
  public:
-  TFrmVarnel(forms::IFormHost& host, SetupServices services);
+  // The job's services, and the two the window alone uses: the picker and
+  // the boxes.
+  TFrmVarnel(forms::IFormHost& host, JobServices& services, IShellDialog& dialog,
+             IMessageBox& boxes);
   ~TFrmVarnel() override;
 
   forms::GroupBox* GroupBox1 = nullptr;
@@ -71,11 +54,8 @@ class TFrmVarnel : public forms::Form, private IIdentitySource {
   void OnShow() override { FormShow(); }
 
  private:
-  void BuscarArchivos(const String& folder, const String& mask, bool recursive);
-  void ProcesarServidores(const TStringList& list);
-
   void SetCredentialsEnabled(bool enabled);
-  void Summary(bool failed);
+  void Summary(const JobOutcome& outcome);
 
   // IIdentitySource: the selection and texts as they are at each call.
   bool InteractivoSelected() const override;
@@ -84,13 +64,12 @@ class TFrmVarnel : public forms::Form, private IIdentitySource {
   String Usuario() const override;
   String Contrasena() const override;
 
-  SetupServices services_;
-  TComponent components_;               // owns DCOM and frees it with the window
-  std::unique_ptr<ServerSteps> steps_;  // over DCOM and the window's options
+  JobServices& services_;
+  IShellDialog& dialog_;
+  IMessageBox& boxes_;
+  ServerSteps steps_;  // over the window's options; owns DCOM
+  RegistrationJob job_;
   bool runActive_ = false;
-  std::unique_ptr<TStringList> gSlArchivos;
-  std::unique_ptr<TStringList> gSlErrores;
-  setup::RunReport informe_;  // the last run's results, item by item
 };
 
 }  // namespace varnel::setup

@@ -7,6 +7,7 @@
 #include "setup/CommandLine.h"
 
 using namespace varnel;
+using namespace varnel::setup;
 
 // The same reader the fuzz target checks the quoting against.
 using fuzz::SplitArguments;

@@ -12,6 +12,7 @@
 #include "setup/IdentityCommand.h"
 
 using namespace varnel;
+using namespace varnel::setup;
 
 namespace {
 
@@ -190,7 +191,16 @@ TEST(AppIdKeyName, BracesOnlyWhenMissing) {
 
 // --- The identity check ----------------------------------------------------
 
-TEST(CheckIdentity, AcceptsWhatEachOptionLeaves) {
+// The check after DComPerm: RunAs of the AppID key for `guid`, judged.
+RunAsValue CheckIdentity(FakeRegistry& registry, StringView guid, IdentityOption option,
+                         StringView usuario) {
+  const String keyName = AppIdKeyName(guid);
+  const RunAsValue found = registry.ReadRunAs(keyName);
+  JudgeRunAs(found, keyName, option, usuario);
+  return found;
+}
+
+TEST(JudgeRunAs, AcceptsWhatEachOptionLeaves) {
   FakeRegistry registry;
   registry.keys[kGuid] = u"Interactive User";
   EXPECT_NO_THROW(CheckIdentity(registry, kGuid, IdentityOption::UsuarioInteractivo, u""));
@@ -202,7 +212,7 @@ TEST(CheckIdentity, AcceptsWhatEachOptionLeaves) {
   EXPECT_EQ(registry.reads, (std::vector<String>{kGuid, kGuid, kGuid}));
 }
 
-TEST(CheckIdentity, RefusesMissingKeyAndOtherValuesSayingWhatRunAsHolds) {
+TEST(JudgeRunAs, RefusesMissingKeyAndOtherValuesSayingWhatRunAsHolds) {
   const String prefix = u"La identidad no quedó asignada: RunAs de la AppID " + kGuid;
   const auto messageOf = [](FakeRegistry& registry, IdentityOption option, StringView user) {
     try {
@@ -233,7 +243,7 @@ TEST(CheckIdentity, RefusesMissingKeyAndOtherValuesSayingWhatRunAsHolds) {
             prefix + u" tiene \"\"; con \"Launching User\" no debe tener valor.");
 }
 
-TEST(CheckIdentity, EmptyIdentifierNamesTheBracedKey) {
+TEST(JudgeRunAs, EmptyIdentifierNamesTheBracedKey) {
   FakeRegistry registry;
   registry.keys[kGuid] = u"Interactive User";
   try {
@@ -267,7 +277,7 @@ TEST(AppIdFor, TheClassesOwnAppIdWinsOnlyWhenItNamesAnother) {
 TEST(EjecutarYEsperar, PumpsOnceBeforeTheFirstLookEvenWhenAlreadyEnded) {
   Runner r;
   r.starter.scripts = {{true, 0, false}};
-  EXPECT_TRUE(r.runner.EjecutarYEsperar(u"C:\\s\\a.exe", u" /REGSERVER"));
+  EXPECT_NO_THROW(r.runner.EjecutarYEsperar(u"C:\\s\\a.exe", u" /REGSERVER", u"el programa"));
   EXPECT_EQ(r.journal, (Journal{"start", "pump", "look", "close"}));
   EXPECT_EQ(r.starter.calls,
             (std::vector<std::pair<String, String>>{{u"C:\\s\\a.exe", u" /REGSERVER"}}));
@@ -276,7 +286,7 @@ TEST(EjecutarYEsperar, PumpsOnceBeforeTheFirstLookEvenWhenAlreadyEnded) {
 TEST(EjecutarYEsperar, AlternatesPassAndLookUntilTheProcessEnds) {
   Runner r;
   r.starter.scripts = {{true, 3, false}};
-  EXPECT_TRUE(r.runner.EjecutarYEsperar(u"p", u""));
+  EXPECT_NO_THROW(r.runner.EjecutarYEsperar(u"p", u"", u"el programa"));
   EXPECT_EQ(r.journal, (Journal{"start", "pump", "look", "wait", "pump", "look", "wait", "pump",
                                 "look", "wait", "pump", "look", "close"}));
   EXPECT_EQ(r.starter.calls.at(0).second, u"");  // an empty tail stays empty
@@ -286,12 +296,12 @@ TEST(EjecutarYEsperar, QuitEndsTheWaitAfterItsPassAndTheFlagStays) {
   Runner r;
   r.pump.quitOnPass = 2;
   r.starter.scripts = {{true, 100, false}, {true, 100, false}, {true, 100, false}};
-  EXPECT_TRUE(r.runner.EjecutarYEsperar(u"first", u""));
+  EXPECT_NO_THROW(r.runner.EjecutarYEsperar(u"first", u"", u"el programa"));
   EXPECT_EQ(r.journal, (Journal{"start", "pump", "look", "wait", "pump", "look", "close"}));
   // Every later call starts its program, makes one pass and does not wait.
   for (const char16_t* program : {u"second", u"third"}) {
     r.journal.clear();
-    EXPECT_TRUE(r.runner.EjecutarYEsperar(program, u""));
+    EXPECT_NO_THROW(r.runner.EjecutarYEsperar(program, u"", u"el programa"));
     EXPECT_EQ(r.journal, (Journal{"start", "pump", "look", "close"}));
   }
   EXPECT_EQ(r.starter.calls.size(), 3u);
@@ -300,16 +310,14 @@ TEST(EjecutarYEsperar, QuitEndsTheWaitAfterItsPassAndTheFlagStays) {
 TEST(EjecutarYEsperar, NoHandleMeansNothingToWaitFor) {
   Runner r;
   r.starter.scripts = {{false, 5, false}};
-  EXPECT_TRUE(r.runner.EjecutarYEsperar(u"doc.txt", u""));
+  EXPECT_NO_THROW(r.runner.EjecutarYEsperar(u"doc.txt", u"", u"el programa"));
   EXPECT_EQ(r.journal, (Journal{"start", "close"}));
 }
 
-TEST(EjecutarYEsperar, RefusedStartIsFalseWithoutException) {
+TEST(EjecutarYEsperar, RefusedStartFailsWithoutWaiting) {
   Runner r;
   r.starter.refuse = true;
-  bool result = true;
-  EXPECT_NO_THROW(result = r.runner.EjecutarYEsperar(u"NoExiste", u" x"));
-  EXPECT_FALSE(result);
+  EXPECT_THROW(r.runner.EjecutarYEsperar(u"NoExiste", u" x", u"el programa"), Exception);
   EXPECT_EQ(r.journal, (Journal{"start"}));
 }
 
@@ -317,7 +325,7 @@ TEST(EjecutarYEsperar, FailuresComeOutAsPlainExceptionsWithTheSameMessage) {
   Runner r;
   r.starter.scripts = {{true, 1, true}};
   try {
-    r.runner.EjecutarYEsperar(u"p", u"");
+    r.runner.EjecutarYEsperar(u"p", u"", u"el programa");
     FAIL() << "the failed look must come out";
   } catch (const EOSError&) {
     FAIL() << "the kind must not survive the wrapper";
@@ -327,11 +335,11 @@ TEST(EjecutarYEsperar, FailuresComeOutAsPlainExceptionsWithTheSameMessage) {
   EXPECT_EQ(r.journal.back(), "close");  // the handle is released on the way out
 }
 
-TEST(EjecutarYEsperarOFallar, RefusalGivesTheSystemsReason) {
+TEST(EjecutarYEsperar, RefusalGivesTheSystemsReason) {
   Runner r;
   r.starter.refuse = true;
   try {
-    r.runner.EjecutarYEsperarOFallar(u"C:\\s\\Servidor.exe", u" /REGSERVER", u"el servidor");
+    r.runner.EjecutarYEsperar(u"C:\\s\\Servidor.exe", u" /REGSERVER", u"el servidor");
     FAIL();
   } catch (const Exception& e) {
     EXPECT_EQ(e.Message(),
@@ -340,7 +348,7 @@ TEST(EjecutarYEsperarOFallar, RefusalGivesTheSystemsReason) {
   }
   r.starter.refuse = false;
   EXPECT_NO_THROW(
-      r.runner.EjecutarYEsperarOFallar(u"C:\\s\\Servidor.exe", u" /REGSERVER", u"el servidor"));
+      r.runner.EjecutarYEsperar(u"C:\\s\\Servidor.exe", u" /REGSERVER", u"el servidor"));
 }
 
 // A stop flag that the pump raises in a given pass, as a click on "Detener
@@ -352,12 +360,12 @@ struct StopOnPass final : IStopSignal {
   int pass;
 };
 
-TEST(EjecutarYEsperarOFallar, AStopEndsTheWaitAtOnceAndLeavesTheProgramRunning) {
+TEST(EjecutarYEsperar, AStopEndsTheWaitAtOnceAndLeavesTheProgramRunning) {
   Runner r;
   r.starter.scripts = {{true, 100, false}};
   const StopOnPass stop(r.pump, 3);
   try {
-    r.runner.EjecutarYEsperarOFallar(u"C:\\s\\Lento.exe", u" /REGSERVER", u"el servidor", &stop);
+    r.runner.EjecutarYEsperar(u"C:\\s\\Lento.exe", u" /REGSERVER", u"el servidor", &stop);
     FAIL() << "a program not waited for is a failed item";
   } catch (const Exception& e) {
     EXPECT_EQ(e.Message(),
@@ -371,7 +379,7 @@ TEST(EjecutarYEsperarOFallar, AStopEndsTheWaitAtOnceAndLeavesTheProgramRunning) 
   Runner ended;
   ended.starter.scripts = {{true, 0, false}};
   const StopOnPass early(ended.pump, 1);
-  EXPECT_NO_THROW(ended.runner.EjecutarYEsperarOFallar(u"p", u"", u"el servidor", &early));
+  EXPECT_NO_THROW(ended.runner.EjecutarYEsperar(u"p", u"", u"el servidor", &early));
 }
 
 // --- AsignarPermisosDcom ---------------------------------------------------

@@ -9,17 +9,18 @@ using namespace varnel::setup;
 using nlohmann::json;
 
 TEST(JsonReport, ItemLinesCarryExactlyTheKeysOfTheirPhase) {
-  ReportItem registered;
+  ItemResult registered;
   registered.Path = u"C:\\Srv\\Nómina \"A\".exe";
+  registered.Ok = true;
   const json first = json::parse(ReportItemLine(registered));
   EXPECT_EQ(first,
             json::parse(R"({"path":"C:\\Srv\\Nómina \"A\".exe","phase":"register","ok":true})"));
 
-  ReportItem failed;
+  ItemResult failed;
   failed.Path = u"C:\\b.exe";
-  failed.Phase = ReportPhase::Identity;
+  failed.Phase = RunPhase::Identidad;
   failed.Ok = false;
-  failed.Error = u"El valor RunAs es \"x\"\r\nno \"y\".";
+  failed.Reason = u"El valor RunAs es \"x\"\r\nno \"y\".";
   failed.ProgId = u"b.bDMR";
   const std::string text = ReportItemLine(failed);
   EXPECT_EQ(text.find('\n'), std::string::npos) << "one object a line";
@@ -29,12 +30,13 @@ TEST(JsonReport, ItemLinesCarryExactlyTheKeysOfTheirPhase) {
   EXPECT_EQ(second["clsid"], "");
   EXPECT_EQ(second.size(), 7u);
 
-  ReportItem whatIf;
+  ItemResult whatIf;
   whatIf.Path = u"C:\\c.exe";
-  whatIf.Phase = ReportPhase::WhatIf;
+  whatIf.Phase = RunPhase::Consulta;
+  whatIf.Ok = true;
   whatIf.ProgId = u"c.cDMR";
   whatIf.Clsid = u"{00000000-0000-0000-0000-00000000000C}";
-  whatIf.RunAs = u"Interactive User";
+  whatIf.Identity.RunAs = {true, true, u"Interactive User"};
   const json third = json::parse(ReportItemLine(whatIf));
   EXPECT_EQ(third["phase"], "whatif");
   EXPECT_EQ(third["runAs"], "Interactive User");
@@ -45,7 +47,7 @@ TEST(JsonReport, ANameThatIsNotValidUtf16StillGivesAReadableLine) {
   String path = u"C:\\x";
   path += char16_t(0xD800);  // a lone surrogate, possible in NTFS names
   path += u".exe";
-  ReportItem item;
+  ItemResult item;
   item.Path = path;
   EXPECT_TRUE(json::accept(ReportItemLine(item)));
 }

@@ -6,7 +6,7 @@
 
 #include "runtime/Exceptions.h"
 #include "setup/FileSearch.h"
-#include "setup/RegistrationRun.h"
+#include "setup/RegistrationJob.h"
 #include "setup/RunSummary.h"
 #include "setup/ServerNames.h"
 
@@ -242,7 +242,7 @@ TEST(Validation, AnEmptyPathIsRefusedPerMode) {
 namespace {
 
 // Records every step of a run in one event list.
-class RecordingSteps final : public IRunSteps {
+class RecordingSteps final : public IRunSteps, public IItemResults {
  public:
   std::vector<String> events;
   std::map<String, String> descriptions;  // path -> FileDescription
@@ -260,7 +260,7 @@ class RecordingSteps final : public IRunSteps {
     events.push_back(std::move(event));
   }
 
-  class Progress final : public IRunProgress {
+  class Progress final : public progress::IRunProgress {
    public:
     Progress(std::vector<String>& e, RecordingSteps& s) : events(e), steps(s) {}
     ~Progress() override { events.push_back(u"released"); }
@@ -273,15 +273,16 @@ class RecordingSteps final : public IRunSteps {
     void ItemActualTerminado() override { events.push_back(u"Terminado"); }
     void Finalizar() override { events.push_back(u"Finalizar"); }
     bool ContinuarProceso() const override { return steps.continuar; }
-    void ResultadoDelItem(const ItemResult& item) override { steps.results.push_back(item); }
     std::vector<String>& events;
     RecordingSteps& steps;
   };
 
-  std::unique_ptr<IRunProgress> CrearVentanaDeProgreso() override {
+  // The progress of one run, as the job makes it.
+  std::unique_ptr<progress::IRunProgress> CrearVentanaDeProgreso() {
     events.push_back(u"created");
     return std::make_unique<Progress>(events, *this);
   }
+  void ResultadoDelItem(const ItemResult& item) override { results.push_back(item); }
   void LeerVersion(const String& path, TEXEVersionData& data) override {
     EXPECT_TRUE(data.FileDescription.empty()) << "the record must start empty";
     if (path == failVersionOf) throw EOSError(u"System Error.  Code: 1812.\r\nno version", 1812);
@@ -310,7 +311,20 @@ class RecordingSteps final : public IRunSteps {
     record.RunAsRead = true;
     record.RunAs = {true, true, u"Interactive User"};
   }
+  void LeerIdentidad(const String& guid, IdentityRecord& record) override {
+    events.push_back(u"LeerIdentidad " + guid);
+    if (record.AppId.empty()) record.AppId = guid;
+    record.RunAs = {true, true, u"Antes"};
+    record.RunAsRead = true;
+  }
 };
+
+// Both passes with a progress made for them and released after them, as
+// the job runs them.
+void Procesar(RecordingSteps& steps, const TStringList& list, JobOutcome& outcome) {
+  const std::unique_ptr<progress::IRunProgress> progress = steps.CrearVentanaDeProgreso();
+  ProcesarServidores(steps, *progress, list, outcome, &steps);
+}
 
 TStringList Paths(std::initializer_list<const char16_t*> items) {
   TStringList list;
@@ -325,9 +339,9 @@ TEST(ProcesarServidores, TwoPhasesInOrderWithLabelsAndFinalizeBetween) {
   steps.descriptions[u"C:\\S\\Uno.exe"] = u"Servidor Uno";
   steps.guids[u"Uno.UnoDMR"] = u"{11111111-0000-0000-0000-000000000001}";
   steps.guids[u"Dos.DosDMR"] = u"{22222222-0000-0000-0000-000000000002}";
-  TStringList errores;
-  ProcesarServidores(steps, Paths({u"C:\\S\\Uno.exe", u"C:\\S\\Dos.exe"}), errores);
-  EXPECT_EQ(errores.Count(), 0);
+  JobOutcome outcome;
+  Procesar(steps, Paths({u"C:\\S\\Uno.exe", u"C:\\S\\Dos.exe"}), outcome);
+  EXPECT_EQ(outcome.Errores.Count(), 0);
   const std::vector<String> expected = {u"created",
                                         u"Inicializar 2 true",
                                         u"Mensaje Registrando Servidores DCOM...",
@@ -357,9 +371,9 @@ TEST(ProcesarServidores, AFailedStartIsCountedAndTheServerStillGetsPhaseTwo) {
   RecordingSteps steps;
   steps.failRegisterOf = u"C:\\S\\Uno.exe";
   steps.guids[u"Uno.UnoDMR"] = u"{1}";
-  TStringList errores;
-  ProcesarServidores(steps, Paths({u"C:\\S\\Uno.exe"}), errores);
-  EXPECT_EQ(errores.Count(), 1);
+  JobOutcome outcome;
+  Procesar(steps, Paths({u"C:\\S\\Uno.exe"}), outcome);
+  EXPECT_EQ(outcome.Errores.Count(), 1);
   EXPECT_NE(std::find(steps.events.begin(), steps.events.end(), u"Permisos {1}"),
             steps.events.end());
 }
@@ -367,10 +381,10 @@ TEST(ProcesarServidores, AFailedStartIsCountedAndTheServerStillGetsPhaseTwo) {
 TEST(ProcesarServidores, AnUnregisteredIdentifierFailsWithoutStartingTheTool) {
   RecordingSteps steps;
   steps.guids[u"Dos.DosDMR"] = u"{2}";
-  TStringList errores;
-  ProcesarServidores(steps, Paths({u"C:\\S\\Uno.exe", u"C:\\S\\Dos.exe"}), errores);
-  ASSERT_EQ(errores.Count(), 1);
-  EXPECT_NE(errores[0].find(u"Uno.UnoDMR"), String::npos);
+  JobOutcome outcome;
+  Procesar(steps, Paths({u"C:\\S\\Uno.exe", u"C:\\S\\Dos.exe"}), outcome);
+  ASSERT_EQ(outcome.Errores.Count(), 1);
+  EXPECT_NE(outcome.Errores[0].find(u"Uno.UnoDMR"), String::npos);
   for (const String& e : steps.events) EXPECT_NE(e, u"Permisos ");
   EXPECT_NE(std::find(steps.events.begin(), steps.events.end(), u"Permisos {2}"),
             steps.events.end());
@@ -381,21 +395,20 @@ TEST(ProcesarServidores, AnIdentityFailureIsOneEntryAndTheRunGoesOn) {
   steps.guids[u"Uno.UnoDMR"] = u"{1}";
   steps.guids[u"Dos.DosDMR"] = u"{2}";
   steps.failIdentityOf = u"{1}";
-  TStringList errores;
-  ProcesarServidores(steps, Paths({u"C:\\S\\Uno.exe", u"C:\\S\\Dos.exe"}), errores);
-  EXPECT_EQ(errores.Count(), 1);
+  JobOutcome outcome;
+  Procesar(steps, Paths({u"C:\\S\\Uno.exe", u"C:\\S\\Dos.exe"}), outcome);
+  EXPECT_EQ(outcome.Errores.Count(), 1);
   EXPECT_EQ(steps.events.back(), u"released");
 }
 
 TEST(ProcesarServidores, AVersionFailureEndsTheRunAfterFinishingTheWindow) {
   RecordingSteps steps;
   steps.failVersionOf = u"C:\\S\\Dos.exe";
-  TStringList errores;
+  JobOutcome outcome;
   EXPECT_THROW(
-      ProcesarServidores(steps, Paths({u"C:\\S\\Uno.exe", u"C:\\S\\Dos.exe", u"C:\\S\\Tres.exe"}),
-                         errores),
+      Procesar(steps, Paths({u"C:\\S\\Uno.exe", u"C:\\S\\Dos.exe", u"C:\\S\\Tres.exe"}), outcome),
       EOSError);
-  EXPECT_EQ(errores.Count(), 0);
+  EXPECT_EQ(outcome.Errores.Count(), 0);
   const std::vector<String> tail(steps.events.end() - 2, steps.events.end());
   EXPECT_EQ(tail, (std::vector<String>{u"Finalizar", u"released"}));
   for (const String& e : steps.events) EXPECT_NE(e, u"Registrar C:\\S\\Tres.exe");
@@ -403,8 +416,8 @@ TEST(ProcesarServidores, AVersionFailureEndsTheRunAfterFinishingTheWindow) {
 
 TEST(ProcesarServidores, NoItemsStillEndsCleanly) {
   RecordingSteps steps;
-  TStringList errores;
-  ProcesarServidores(steps, TStringList(), errores);
+  JobOutcome outcome;
+  Procesar(steps, TStringList(), outcome);
   EXPECT_EQ(steps.events,
             (std::vector<String>{u"created", u"Inicializar 0 true",
                                  u"Mensaje Registrando Servidores DCOM...", u"Finalizar",
@@ -416,27 +429,26 @@ TEST(ProcesarServidores, ResultsNameEachItemAndEntriesArePathAndReason) {
   RecordingSteps steps;
   steps.failRegisterOf = u"C:\\S\\Uno.exe";
   steps.guids[u"Uno.UnoDMR"] = u"{1}";
-  TStringList errores;
-  RunReport report;
-  ProcesarServidores(steps, Paths({u"C:\\S\\Uno.exe", u"C:\\S\\Dos.exe"}), errores, report);
-  EXPECT_FALSE(report.Stopped);
-  ASSERT_EQ(errores.Count(), 2);
-  EXPECT_EQ(errores[0], u"C:\\S\\Uno.exe: No se pudo iniciar el servidor: no existe.");
-  EXPECT_EQ(errores[1], u"C:\\S\\Dos.exe: " + NotRegisteredReason(u"Dos.DosDMR"));
-  ASSERT_EQ(report.Items.size(), 4u);
-  const ItemResult& uno1 = report.Items[0];
+  JobOutcome outcome;
+  Procesar(steps, Paths({u"C:\\S\\Uno.exe", u"C:\\S\\Dos.exe"}), outcome);
+  EXPECT_FALSE(outcome.Stopped);
+  ASSERT_EQ(outcome.Errores.Count(), 2);
+  EXPECT_EQ(outcome.Errores[0], u"C:\\S\\Uno.exe: No se pudo iniciar el servidor: no existe.");
+  EXPECT_EQ(outcome.Errores[1], u"C:\\S\\Dos.exe: " + NotRegisteredReason(u"Dos.DosDMR"));
+  ASSERT_EQ(outcome.Items.size(), 4u);
+  const ItemResult& uno1 = outcome.Items[0];
   EXPECT_EQ(uno1.Phase, RunPhase::Registro);
   EXPECT_FALSE(uno1.Ok);
   EXPECT_EQ(uno1.Reason, u"No se pudo iniciar el servidor: no existe.");
-  EXPECT_TRUE(report.Items[1].Ok);
-  const ItemResult& uno2 = report.Items[2];
+  EXPECT_TRUE(outcome.Items[1].Ok);
+  const ItemResult& uno2 = outcome.Items[2];
   EXPECT_EQ(uno2.Phase, RunPhase::Identidad);
   EXPECT_TRUE(uno2.Ok);
   EXPECT_EQ(uno2.ProgId, u"Uno.UnoDMR");
   EXPECT_EQ(uno2.Clsid, u"{1}");
   EXPECT_EQ(uno2.Identity.AppId, u"{1}");
   EXPECT_EQ(uno2.Identity.RunAs.Text, u"Interactive User");
-  const ItemResult& dos2 = report.Items[3];
+  const ItemResult& dos2 = outcome.Items[3];
   EXPECT_FALSE(dos2.Ok);
   EXPECT_TRUE(dos2.Clsid.empty());
   EXPECT_EQ(dos2.ProgId, u"Dos.DosDMR");
@@ -449,35 +461,32 @@ TEST(ProcesarServidores, AStopAtAnItemsLabelStartsNothingMoreAndSkipsPhaseTwo) {
   RecordingSteps steps;
   steps.stopAt = u"Item Dos - ";
   steps.guids[u"Uno.UnoDMR"] = u"{1}";
-  TStringList errores;
-  RunReport report;
-  ProcesarServidores(steps, Paths({u"C:\\S\\Uno.exe", u"C:\\S\\Dos.exe", u"C:\\S\\Tres.exe"}),
-                     errores, report);
+  JobOutcome outcome;
+  Procesar(steps, Paths({u"C:\\S\\Uno.exe", u"C:\\S\\Dos.exe", u"C:\\S\\Tres.exe"}), outcome);
   EXPECT_EQ(steps.events,
             (std::vector<String>{u"created", u"Inicializar 3 true",
                                  u"Mensaje Registrando Servidores DCOM...", u"Item Uno - ",
                                  u"Registrar C:\\S\\Uno.exe", u"Terminado", u"Item Dos - ",
                                  u"Finalizar", u"released"}));
-  EXPECT_EQ(errores.Count(), 0);
-  EXPECT_TRUE(report.Stopped);
-  EXPECT_EQ(report.NotHandled, 3);  // none of them got its identity
-  EXPECT_EQ(report.Items.size(), 1u);
+  EXPECT_EQ(outcome.Errores.Count(), 0);
+  EXPECT_TRUE(outcome.Stopped);
+  EXPECT_EQ(outcome.NotHandled, 3);  // none of them got its identity
+  EXPECT_EQ(outcome.Items.size(), 1u);
 }
 
 TEST(ProcesarServidores, AStopWhileWaitingFailsThatItemOnly) {
   RecordingSteps steps;
   steps.stopAt = u"Registrar C:\\S\\Uno.exe";
-  TStringList errores;
-  RunReport report;
-  ProcesarServidores(steps, Paths({u"C:\\S\\Uno.exe", u"C:\\S\\Dos.exe"}), errores, report);
-  ASSERT_EQ(errores.Count(), 1);
-  EXPECT_EQ(errores[0], u"C:\\S\\Uno.exe: No se esperó.");
+  JobOutcome outcome;
+  Procesar(steps, Paths({u"C:\\S\\Uno.exe", u"C:\\S\\Dos.exe"}), outcome);
+  ASSERT_EQ(outcome.Errores.Count(), 1);
+  EXPECT_EQ(outcome.Errores[0], u"C:\\S\\Uno.exe: No se esperó.");
   for (const String& e : steps.events) {
     EXPECT_NE(e, u"Registrar C:\\S\\Dos.exe");
     EXPECT_NE(e, u"Mensaje Asignando permisos DCOM...");
   }
-  EXPECT_TRUE(report.Stopped);
-  EXPECT_EQ(report.NotHandled, 2);
+  EXPECT_TRUE(outcome.Stopped);
+  EXPECT_EQ(outcome.NotHandled, 2);
   EXPECT_EQ(steps.events.back(), u"released");
 }
 
@@ -486,35 +495,90 @@ TEST(ProcesarServidores, AStopInPhaseTwoCountsTheServersLeft) {
   steps.stopAt = u"Permisos {1}";
   steps.guids[u"Uno.UnoDMR"] = u"{1}";
   steps.guids[u"Dos.DosDMR"] = u"{2}";
-  TStringList errores;
-  RunReport report;
-  ProcesarServidores(steps, Paths({u"C:\\S\\Uno.exe", u"C:\\S\\Dos.exe", u"C:\\S\\Tres.exe"}),
-                     errores, report);
+  JobOutcome outcome;
+  Procesar(steps, Paths({u"C:\\S\\Uno.exe", u"C:\\S\\Dos.exe", u"C:\\S\\Tres.exe"}), outcome);
   // Phase 1 went through, Uno's identity was cut short, nothing after it ran.
   for (const char16_t* path : {u"C:\\S\\Uno.exe", u"C:\\S\\Dos.exe", u"C:\\S\\Tres.exe"})
     EXPECT_NE(std::find(steps.events.begin(), steps.events.end(), String(u"Registrar ") + path),
               steps.events.end());
   for (const String& e : steps.events) EXPECT_NE(e, u"Permisos {2}");
-  ASSERT_EQ(errores.Count(), 1);
-  EXPECT_EQ(errores[0], u"C:\\S\\Uno.exe: No se esperó.");
-  EXPECT_TRUE(report.Stopped);
-  EXPECT_EQ(report.NotHandled, 2);
-  EXPECT_EQ(report.Items.back().Identity.AppId, u"{1}");
-  EXPECT_FALSE(report.Items.back().Identity.RunAsRead);
+  ASSERT_EQ(outcome.Errores.Count(), 1);
+  EXPECT_EQ(outcome.Errores[0], u"C:\\S\\Uno.exe: No se esperó.");
+  EXPECT_TRUE(outcome.Stopped);
+  EXPECT_EQ(outcome.NotHandled, 2);
+  EXPECT_EQ(outcome.Items.back().Identity.AppId, u"{1}");
+  EXPECT_FALSE(outcome.Items.back().Identity.RunAsRead);
+  EXPECT_EQ(outcome.Items.back().Identity.RunAs.Text, u"Antes") << "what the AppID holds now";
 }
 
 TEST(ProcesarServidores, AnEarlyEndKeepsWhatFailedBeforeIt) {
   RecordingSteps steps;
   steps.failRegisterOf = u"C:\\S\\Uno.exe";
   steps.failVersionOf = u"C:\\S\\Dos.exe";
-  TStringList errores;
-  RunReport report;
-  EXPECT_THROW(
-      ProcesarServidores(steps, Paths({u"C:\\S\\Uno.exe", u"C:\\S\\Dos.exe"}), errores, report),
-      EOSError);
-  ASSERT_EQ(errores.Count(), 1);
-  EXPECT_EQ(report.Items.size(), 1u);
-  EXPECT_FALSE(report.Stopped);
+  JobOutcome outcome;
+  EXPECT_THROW(Procesar(steps, Paths({u"C:\\S\\Uno.exe", u"C:\\S\\Dos.exe"}), outcome), EOSError);
+  ASSERT_EQ(outcome.Errores.Count(), 1);
+  EXPECT_EQ(outcome.Items.size(), 1u);
+  EXPECT_FALSE(outcome.Stopped);
+}
+
+// --- the job around the passes ---------------------------------------------
+
+TEST(RegistrationJob, ARefusedRequestThrowsBeforeAnythingRuns) {
+  RecordingSteps steps;
+  FakeFolders folders;
+  RegistrationJob job(steps, folders);
+  const auto never = [&]() -> std::unique_ptr<progress::IRunProgress> {
+    ADD_FAILURE() << "no progress for a refused request";
+    return steps.CrearVentanaDeProgreso();
+  };
+  EXPECT_THROW(job.Ejecutar({.EsteUsuario = true, .Ruta = u"C:\\S"}, never), Exception);
+  EXPECT_THROW(job.Ejecutar({.Modo = 1}, never), Exception);
+  EXPECT_TRUE(folders.patterns.empty());
+  EXPECT_TRUE(steps.events.empty());
+}
+
+TEST(RegistrationJob, NothingFoundOpensNoProgress) {
+  RecordingSteps steps;
+  FakeFolders folders;
+  folders.folders[u"C:\\Vacio\\"] = {};
+  RegistrationJob job(steps, folders);
+  const JobOutcome outcome =
+      job.Ejecutar({.Ruta = u"C:\\Vacio"}, [&] { return steps.CrearVentanaDeProgreso(); });
+  EXPECT_TRUE(outcome.NothingFound());
+  EXPECT_TRUE(steps.events.empty());
+}
+
+TEST(RegistrationJob, AnEarlyEndIsTheOutcomesAndNamesItsItemAfterTheProgressIsReleased) {
+  RecordingSteps steps;
+  steps.failVersionOf = u"C:\\S\\Dos.exe";
+  FakeFolders folders;
+  RegistrationJob job(steps, folders);
+  JobOutcome outcome;
+  ASSERT_NO_THROW(outcome = job.Ejecutar({.Modo = 1, .Ruta = u"C:\\S\\Dos.exe"},
+                                         [&] { return steps.CrearVentanaDeProgreso(); }));
+  EXPECT_EQ(steps.events.back(), u"released");
+  ASSERT_TRUE(outcome.Failure);
+  EXPECT_THROW(std::rethrow_exception(outcome.Failure), EOSError);
+  ASSERT_TRUE(outcome.EndedAt);
+  EXPECT_EQ(outcome.EndedAt->Path, u"C:\\S\\Dos.exe");
+  EXPECT_EQ(outcome.EndedAt->Phase, RunPhase::Registro);
+  EXPECT_NE(outcome.EndedAt->Reason.find(u"1812"), String::npos);
+  EXPECT_FALSE(outcome.Succeeded());
+  EXPECT_EQ(outcome.SummaryText(), kSummaryErrors);
+}
+
+TEST(RegistrationJob, AnInquiryReadsEachServersIdentityAndStartsNothing) {
+  RecordingSteps steps;
+  steps.guids[u"Uno.UnoDMR"] = u"{1}";
+  FakeFolders folders;
+  RegistrationJob job(steps, folders);
+  const JobOutcome outcome = job.Consultar({.Modo = 1, .Ruta = u"C:\\S\\Uno.exe"}, steps);
+  EXPECT_TRUE(outcome.Succeeded());
+  ASSERT_EQ(steps.results.size(), 1u);
+  EXPECT_EQ(steps.results[0].Phase, RunPhase::Consulta);
+  EXPECT_EQ(steps.results[0].Identity.RunAs.Text, u"Antes");
+  EXPECT_EQ(steps.events, (std::vector<String>{u"ServerName Uno.UnoDMR", u"LeerIdentidad {1}"}));
 }
 
 namespace {

@@ -70,8 +70,7 @@ TEST(UnattendedRun, AWhatIfThatEndsEarlyNamesItsItemInTheWhatIfPhase) {
   UnreadableAppIds appIds;
   TableClassRegistry classes;
   classes.Register(u"Uno.UnoDMR", Guid{0x1, 0x2, 0x3, {4, 5, 6, 7, 8, 9, 10, 11}});
-  UnattendedServices services{untouched, untouched, untouched, appIds,
-                              untouched, classes,   untouched};
+  JobServices services{untouched, untouched, untouched, appIds, untouched, classes, untouched};
   std::vector<std::string> report;
   String lines;
   UnattendedOutput output;

@@ -15,6 +15,7 @@
 #include "setup/FileSearch.h"
 
 using namespace varnel;
+using namespace varnel::setup;
 using win32::FromW;
 using win32::W;
 

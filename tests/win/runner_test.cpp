@@ -25,6 +25,7 @@
 #include "setup/IdentityCommand.h"
 
 using namespace varnel;
+using namespace varnel::setup;
 using namespace varnel::win32;
 using namespace std::chrono_literals;
 
@@ -431,14 +432,12 @@ TEST_F(RunnerTest, IdentityCheckFailsForMissingKeyAndForOtherValue) {
   key.SetRunAs(u"Otro Usuario");
   EXPECT_TRUE(registry_.ReadRunAs(key.Guid()).ValuePresent);
   EXPECT_EQ(registry_.ReadRunAs(key.Guid()).Text, u"Otro Usuario");
-  EXPECT_THROW(CheckIdentity(registry_, key.Guid(), IdentityOption::UsuarioInteractivo, u""),
+  const RunAsValue held = registry_.ReadRunAs(key.Guid());
+  EXPECT_THROW(JudgeRunAs(held, key.Guid(), IdentityOption::UsuarioInteractivo, u""), Exception);
+  EXPECT_THROW(JudgeRunAs(held, key.Guid(), IdentityOption::UsuarioInicial, u""), Exception);
+  EXPECT_THROW(JudgeRunAs(held, key.Guid(), IdentityOption::EsteUsuario, u"otro usuario"),
                Exception);
-  EXPECT_THROW(CheckIdentity(registry_, key.Guid(), IdentityOption::UsuarioInicial, u""),
-               Exception);
-  EXPECT_THROW(CheckIdentity(registry_, key.Guid(), IdentityOption::EsteUsuario, u"otro usuario"),
-               Exception);
-  EXPECT_NO_THROW(
-      CheckIdentity(registry_, key.Guid(), IdentityOption::EsteUsuario, u"Otro Usuario"));
+  EXPECT_NO_THROW(JudgeRunAs(held, key.Guid(), IdentityOption::EsteUsuario, u"Otro Usuario"));
 }
 
 TEST_F(RunnerTest, AClassNamingAnotherAppIdGetsItsIdentityThere) {
@@ -478,7 +477,7 @@ TEST_F(RunnerTest, ProgramThatExitsAtOnceStillGetsOnePass) {
   ProcessStarterWin32 starter(window_.get());
   CommandRunner runner(starter, pump_, registry_);
   SetEnv(u"VARNEL_WAITER_MS", u"0");
-  EXPECT_TRUE(runner.EjecutarYEsperar(Waiter(u"waiter.exe"), u""));
+  EXPECT_NO_THROW(runner.EjecutarYEsperar(Waiter(u"waiter.exe"), u"", u"el programa"));
   EXPECT_GE(pump_.passes, 1);
 }
 
@@ -486,24 +485,21 @@ TEST_F(RunnerTest, ExitCode259EndsTheWait) {
   ProcessStarterWin32 starter(window_.get());
   CommandRunner runner(starter, pump_, registry_);
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_TRUE(runner.EjecutarYEsperar(Waiter(u"waiter_exit259.exe"), u" /REGSERVER"));
+  EXPECT_NO_THROW(
+      runner.EjecutarYEsperar(Waiter(u"waiter_exit259.exe"), u" /REGSERVER", u"el programa"));
   const auto elapsed = std::chrono::steady_clock::now() - start;
   EXPECT_GE(elapsed, 250ms);  // it did wait for the program
   EXPECT_LT(elapsed, 10s);
 }
 
-TEST_F(RunnerTest, UnresolvableNameIsFalseWithoutException) {
+TEST_F(RunnerTest, UnresolvableNameFailsWithTheSystemsReasonAndNoWait) {
   ProcessStarterWin32 starter(window_.get());
   CommandRunner runner(starter, pump_, registry_);
   std::vector<std::string> seen;
-  bool result = true;
   {
     ShellBoxCloser closer(window_.get(), seen);
-    EXPECT_NO_THROW(result = runner.EjecutarYEsperar(u"VarnelNoExisteEsteProgramaXYZ", u" -x"));
-    EXPECT_FALSE(result);
-    EXPECT_EQ(pump_.passes, 0);
     try {
-      runner.EjecutarYEsperarOFallar(u"VarnelNoExisteEsteProgramaXYZ", u"", u"el programa");
+      runner.EjecutarYEsperar(u"VarnelNoExisteEsteProgramaXYZ", u" -x", u"el programa");
       ADD_FAILURE() << "a refused start is a failure for this caller";
     } catch (const Exception& e) {
       // The shell's reason, in the system's words.
@@ -514,6 +510,7 @@ TEST_F(RunnerTest, UnresolvableNameIsFalseWithoutException) {
       while (!text.empty() && (text.back() <= u' ' || text.back() == u'.')) text.pop_back();
       EXPECT_NE(e.Message().find(text), String::npos) << ToUtf8(text);
     }
+    EXPECT_EQ(pump_.passes, 0);
   }
   std::printf("shell error boxes seen: %zu\n", seen.size());
   for (const std::string& box : seen) std::printf("  %s\n", box.c_str());
@@ -524,14 +521,12 @@ TEST_F(RunnerTest, MessagesAreDispatchedWhileTheProgramRuns) {
   CommandRunner runner(starter, pump_, registry_);
   SetEnv(u"VARNEL_WAITER_MS", u"2000");
   const ULONGLONG start = ::GetTickCount64();
-  bool result = false;
   {
     HWND target = window_.get();
     Later ping(300ms, [target] { ::PostMessageW(target, kPing, 0, 0); });
-    result = runner.EjecutarYEsperar(Waiter(u"waiter.exe"), u"");
+    EXPECT_NO_THROW(runner.EjecutarYEsperar(Waiter(u"waiter.exe"), u"", u"el programa"));
   }
   const ULONGLONG end = ::GetTickCount64();
-  EXPECT_TRUE(result);
   EXPECT_EQ(record_.pings.load(), 1);
   EXPECT_GE(end - start, 1800u);  // the wait lasted as long as the program
   // Dispatched on arrival, not only after the program ended.
@@ -544,23 +539,21 @@ TEST_F(RunnerTest, QuitDuringTheWaitEndsItAndLaterCallsDoNotWait) {
   CommandRunner runner(starter, pump_, registry_);
   const String stopFile = dir_ + u"\\stop";
   SetEnv(u"VARNEL_WAITER_STOPFILE", stopFile);
-  bool result = false;
   const ULONGLONG start = ::GetTickCount64();
   {
     HWND target = window_.get();
     Later quit(300ms, [target] { ::PostMessageW(target, kQuit, 0, 0); });
-    result = runner.EjecutarYEsperar(Waiter(u"waiter_hang.exe"), u"");
+    EXPECT_NO_THROW(runner.EjecutarYEsperar(Waiter(u"waiter_hang.exe"), u"", u"el programa"));
   }
   const ULONGLONG afterQuit = ::GetTickCount64();
-  EXPECT_TRUE(result);
   EXPECT_TRUE(pump_.Terminated());
   EXPECT_LT(afterQuit - start, 5000u);
   const int passesBefore = pump_.passes;
 
   // The flag stays set: the next program is started, one pass, no wait.
   SetEnv(u"VARNEL_WAITER_MS", u"3000");
-  EXPECT_TRUE(runner.EjecutarYEsperar(Waiter(u"waiter_hang.exe"), u""));
-  EXPECT_TRUE(runner.EjecutarYEsperar(Waiter(u"waiter.exe"), u""));
+  EXPECT_NO_THROW(runner.EjecutarYEsperar(Waiter(u"waiter_hang.exe"), u"", u"el programa"));
+  EXPECT_NO_THROW(runner.EjecutarYEsperar(Waiter(u"waiter.exe"), u"", u"el programa"));
   EXPECT_EQ(pump_.passes, passesBefore + 2);
   EXPECT_LT(::GetTickCount64() - afterQuit, 2000u);
 
@@ -598,7 +591,7 @@ TEST_F(RunnerTest, WaitingUsesNoProcessorTime) {
   SetEnv(u"VARNEL_WAITER_MS", u"5000");
   const double before = cpuSeconds();
   const ULONGLONG start = ::GetTickCount64();
-  EXPECT_TRUE(runner.EjecutarYEsperar(Waiter(u"waiter.exe"), u""));
+  EXPECT_NO_THROW(runner.EjecutarYEsperar(Waiter(u"waiter.exe"), u"", u"el programa"));
   const ULONGLONG elapsed = ::GetTickCount64() - start;
   const double used = cpuSeconds() - before;
   std::printf("waiting %llu ms for waiter.exe used %.3f s CPU (user+kernel), %d pump passes\n",
@@ -627,7 +620,7 @@ TEST_F(RunnerTest, AStopEndsTheWaitAtOnceAndTheProgramRunsOn) {
     HWND target = window_.get();
     Later ping(300ms, [target] { ::PostMessageW(target, kPing, 0, 0); });
     try {
-      runner.EjecutarYEsperarOFallar(Waiter(u"waiter_hang.exe"), u"", u"el servidor", &stop);
+      runner.EjecutarYEsperar(Waiter(u"waiter_hang.exe"), u"", u"el servidor", &stop);
       ADD_FAILURE() << "a program not waited for fails its item";
     } catch (const Exception& e) {
       EXPECT_EQ(e.Message().rfind(u"No se esperó a que el servidor terminara", 0), 0u);

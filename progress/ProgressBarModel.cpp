@@ -6,7 +6,7 @@
 #include "runtime/Exceptions.h"
 #include "runtime/String.h"
 
-namespace varnel {
+namespace varnel::progress {
 namespace {
 
 Exception OutOfRange(std::int64_t low, std::int64_t high) {
@@ -71,4 +71,4 @@ void TProgressBarModel::Repaint() {
   if (repaint_) repaint_();
 }
 
-}  // namespace varnel
+}  // namespace varnel::progress

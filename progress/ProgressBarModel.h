@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <functional>
 
-namespace varnel {
+namespace varnel::progress {
 
 // 24-bit RGB in the layout 0x00BBGGRR.
 using TBarColor = std::uint32_t;
@@ -76,4 +76,4 @@ class TProgressBarModel {
   RepaintHandler repaint_;
 };
 
-}  // namespace varnel
+}  // namespace varnel::progress

@@ -7,7 +7,7 @@
 
 #include "progress/WholeNumber.h"
 
-namespace varnel {
+namespace varnel::progress {
 namespace {
 
 // Counters wrap like the 32-bit fields they are instead of overflowing.
@@ -204,4 +204,4 @@ void TFrmInfoP50Logic::SBVerDetallesClick() {
   }
 }
 
-}  // namespace varnel
+}  // namespace varnel::progress

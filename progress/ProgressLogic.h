@@ -12,7 +12,7 @@
 #include "runtime/DateTime.h"
 #include "runtime/String.h"
 
-namespace varnel {
+namespace varnel::progress {
 
 class TFrmInfoP50Logic {
  public:
@@ -77,4 +77,4 @@ class TFrmInfoP50Logic {
   bool barChanged_ = false;
 };
 
-}  // namespace varnel
+}  // namespace varnel::progress

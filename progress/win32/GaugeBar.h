@@ -12,7 +12,7 @@
 #include "platform/win32/Unique.h"
 #include "progress/ProgressBarModel.h"
 
-namespace varnel::win32 {
+namespace varnel::progress {
 
 class TGaugeBar final : public forms::Window {
  public:
@@ -39,7 +39,7 @@ class TGaugeBar final : public forms::Window {
 
   std::unique_ptr<TProgressBarModel> owned_;
   TProgressBarModel* model_;
-  UniqueFont font_;
+  win32::UniqueFont font_;
 };
 
-}  // namespace varnel::win32
+}  // namespace varnel::progress

@@ -35,10 +35,10 @@ class GaugeControl : public forms::Control {
                RECT{row.Left, row.Top, row.Left + row.Width, row.Top + row.Height}, model) {
     Attach(gauge_.Handle());
   }
-  win32::TGaugeBar& Gauge() { return gauge_; }
+  TGaugeBar& Gauge() { return gauge_; }
 
  private:
-  win32::TGaugeBar gauge_;
+  TGaugeBar gauge_;
 };
 
 }  // namespace

@@ -83,8 +83,8 @@ class TFrmInfoP50 : public forms::Form, private IInfoP50View {
   forms::Label& LabelFor(TInfoLabel label) const;
   forms::Panel* PanelFor(TInfoHeight what) const;  // nullptr: the window
 
-  TFrmInfoP50Logic logic_;             // before the bar, which paints its model
-  win32::TGaugeBar* gauge_ = nullptr;  // owned by its control
+  TFrmInfoP50Logic logic_;      // before the bar, which paints its model
+  TGaugeBar* gauge_ = nullptr;  // owned by its control
 };
 
 }  // namespace varnel::progress

@@ -13,6 +13,7 @@
 #include "runtime/Exceptions.h"
 
 using namespace varnel;
+using namespace varnel::progress;
 
 namespace {
 

@@ -15,6 +15,7 @@
 #include "support/TestHost.h"
 
 using namespace varnel;
+using namespace varnel::progress;
 using namespace varnel::win32;
 
 namespace {

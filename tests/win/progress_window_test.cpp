@@ -27,7 +27,7 @@
 #include "support/TestHost.h"
 
 using namespace varnel;
-using varnel::progress::TFrmInfoP50;
+using namespace varnel::progress;
 
 namespace {
 
@@ -836,7 +836,7 @@ TEST_F(ProgressWindowTest, ScreenshotMidPass) {
 
   const std::string png = EncodePng(shot);
   // The file holds exactly what was on screen.
-  const DecodedImage back = DecodePng(
+  const forms::DecodedImage back = forms::DecodePng(
       std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(png.data()), png.size()));
   ASSERT_EQ(back.Width, shot.width);
   ASSERT_EQ(back.Height, shot.height);

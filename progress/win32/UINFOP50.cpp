@@ -44,7 +44,7 @@ class GaugeControl : public forms::Control {
 }  // namespace
 
 TFrmInfoP50::TFrmInfoP50(forms::IFormHost& host, IClock& clock, HWND owner)
-    : Form(host, WindowSpec(owner)), logic_(*this, clock) {
+    : Form(host, WindowSpec(owner)), TFrmInfoP50Logic(static_cast<IInfoP50View&>(*this), clock) {
   const forms::FontSpec bold{u"MS Sans Serif", 11, true, kNavy};
   // One row a control: name and member, kind, parent, caption, left, top,
   // width, height, then what the kind needs.
@@ -106,25 +106,25 @@ TFrmInfoP50::TFrmInfoP50(forms::IFormHost& host, IClock& clock, HWND owner)
        .Parent = u"PInferior", .Caption = u"&Ver Detalles",
        .Left = 194, .Top = 5, .Width = 95, .Height = 25,
        .Picture = IDB_VERDETALLES, .GlyphCount = 2,
-       .OnClick = [this] { logic_.SBVerDetallesClick(); }},
+       .OnClick = [this] { SBVerDetallesClick(); }},
       {.Name = u"BDetenerProceso", .Into = &BDetenerProceso, .Type = Kind::FlatButton,
        .Parent = u"PInferior", .Caption = u"Detener Proceso",
        .Left = 294, .Top = 5, .Width = 131, .Height = 25,
        .Picture = IDB_DETENER, .GlyphCount = 2,
-       .OnClick = [this] { logic_.BDetenerProcesoClick(); }},
+       .OnClick = [this] { BDetenerProcesoClick(); }},
       {.Name = u"BSalir", .Into = &BSalir, .Type = Kind::FlatButton,
        .Parent = u"PInferior", .Caption = u"&Salir",
        .Left = 430, .Top = 5, .Width = 75, .Height = 25,
        .Picture = IDB_SALIR, .GlyphCount = 2,
-       .OnClick = [this] { logic_.BSalirClick(); }},
+       .OnClick = [this] { BSalirClick(); }},
   };
   // clang-format on
   Build(layout, [this](const ControlSpec& row) -> std::unique_ptr<forms::Control> {
-    auto control = std::make_unique<GaugeControl>(*this, row, logic_.Bar());
+    auto control = std::make_unique<GaugeControl>(*this, row, Bar());
     gauge_ = &control->Gauge();
     return control;
   });
-  logic_.FormCreate();
+  FormCreate();
 }
 
 TFrmInfoP50::~TFrmInfoP50() = default;

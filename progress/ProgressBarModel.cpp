@@ -67,7 +67,6 @@ int TProgressBarModel::BarWidth(int controlWidth) const {
 }
 
 void TProgressBarModel::Repaint() {
-  ++repaints_;
   if (repaint_) repaint_();
 }
 

@@ -34,20 +34,9 @@ win32::UniqueFont MakeTextFont() {
 
 }  // namespace
 
-TGaugeBar::TGaugeBar(forms::IFormHost& host, HWND parent, const RECT& bounds)
-    : Window(host),
-      owned_(std::make_unique<TProgressBarModel>([this] { RepaintNow(); })),
-      model_(owned_.get()) {
-  MakeWindow(parent, bounds);
-}
-
 TGaugeBar::TGaugeBar(forms::IFormHost& host, HWND parent, const RECT& bounds,
-                     TProgressBarModel& shown)
-    : Window(host), model_(&shown) {
-  MakeWindow(parent, bounds);
-}
-
-void TGaugeBar::MakeWindow(HWND parent, const RECT& bounds) {
+                     const TProgressBarModel& shown)
+    : Window(host), model_(shown) {
   // Redrawn whole on resizing: the text is centred.
   RegisterWindowClass({.Name = kGaugeClass, .Style = CS_HREDRAW | CS_VREDRAW});
   font_ = MakeTextFont();
@@ -61,7 +50,7 @@ void TGaugeBar::MakeWindow(HWND parent, const RECT& bounds) {
           .Parent = parent});
 }
 
-// The window goes before the model and font it paints with.
+// The window goes before the font it paints with.
 TGaugeBar::~TGaugeBar() { Destroy(); }
 
 void TGaugeBar::RepaintNow() {
@@ -88,14 +77,14 @@ void TGaugeBar::Paint(HDC target) {
   if (!canvas || !canvasBits) return;
   const win32::UniqueSelectObject canvasSelection(canvas.get(), canvasBits.get());
 
-  FillSolid(canvas.get(), width, height, model_->BackColor());
-  FillSolid(canvas.get(), model_->BarWidth(width), height, model_->ForeColor());
+  FillSolid(canvas.get(), width, height, model_.BackColor());
+  FillSolid(canvas.get(), model_.BarWidth(width), height, model_.ForeColor());
 
   // The text goes into a one-bit mask first (glyph pixels 1, the rest 0),
   // which is then XOR-ed onto the picture as white: every glyph pixel
   // takes the complement of the colour under it, whichever part of the bar
   // it falls on, and no other pixel changes.
-  const String text = IntToStr(model_->Percentage()) + u"%";
+  const String text = IntToStr(model_.Percentage()) + u"%";
   const auto length = static_cast<int>(text.size());
   const win32::UniqueMemDC maskDC(::CreateCompatibleDC(target));
   const win32::UniqueBitmap mask(::CreateBitmap(width, height, 1, 1, nullptr));

@@ -27,11 +27,9 @@ class TComponent {
   void SetName(String name) { name_ = std::move(name); }
 
   // Loading: set while the properties are restored from a layout.
-  // Reading: set during that restore itself. Designing: on a design surface.
+  // Reading: set during that restore itself.
   bool Loading() const noexcept { return loading_; }
   bool Reading() const noexcept { return reading_; }
-  bool Designing() const noexcept { return designing_; }
-  void SetDesigning(bool designing) noexcept { designing_ = designing; }
 
   // The layout reader brackets the property writes with these two calls.
   // EndLoading clears the reading flag and then runs Loaded.
@@ -49,7 +47,6 @@ class TComponent {
   String name_;
   bool loading_ = false;
   bool reading_ = false;
-  bool designing_ = false;
 };
 
 }  // namespace varnel

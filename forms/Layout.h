@@ -6,6 +6,7 @@
 // to keep the control. The toolkit builds the window from it.
 
 #include <climits>
+#include <concepts>
 #include <cstdint>
 #include <functional>
 #include <variant>
@@ -44,6 +45,30 @@ class Image;
 using ControlMember = std::variant<std::monostate, Label**, Edit**, RadioButton**, Container**,
                                    RadioGroup**, PictureButton**, FlatButton**, Image**, Control**>;
 
+// The container a row's control goes into, named by the form's member that
+// an earlier row fills, e.g. `&GroupBox1` for a `forms::GroupBox* GroupBox1`;
+// empty for the form itself. A parent that no row before it fills is refused
+// when the form is built.
+class ParentRef {
+ public:
+  ParentRef() = default;
+  template <typename T>
+  requires std::derived_from<T, Container> ParentRef(
+      T** member)  // implicit: rows read `.Parent = &GroupBox1`
+      : member_(member),
+        read_([](const void* slot) -> Container* { return *static_cast<T* const*>(slot); }) {}
+
+  explicit operator bool() const { return member_ != nullptr; }
+  // The member's address, which the row that fills it names as its Into.
+  const void* Member() const { return member_; }
+  // The container in the member; nullptr until a row has filled it.
+  Container* Get() const { return member_ ? read_(member_) : nullptr; }
+
+ private:
+  const void* member_ = nullptr;
+  Container* (*read_)(const void*) = nullptr;
+};
+
 enum class Align { None, Top };
 enum class TextAlign { Left, Right };
 
@@ -61,7 +86,7 @@ struct ControlSpec {
   String Name{};
   ControlMember Into{};
   Kind Type = Kind::Label;
-  String Parent{};  // empty = the form itself
+  ParentRef Parent{};
   String Caption{};
   int Left = 0;
   int Top = 0;

@@ -14,7 +14,7 @@
 #include "runtime/Exceptions.h"
 #include "runtime/String.h"
 
-namespace varnel {
+namespace varnel::forms {
 namespace {
 
 using Bytes = std::span<const std::uint8_t>;
@@ -319,4 +319,4 @@ DecodedImage DecodePng(Bytes bytes) {
   return image;
 }
 
-}  // namespace varnel
+}  // namespace varnel::forms

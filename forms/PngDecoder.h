@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-namespace varnel {
+namespace varnel::forms {
 
 // Top-down rows of Width pixels, each 0xAARRGGBB with straight (not
 // premultiplied) alpha; opaque pixels carry alpha 0xFF.
@@ -28,4 +28,4 @@ inline constexpr std::uint64_t kPngMaxPixels = 64ull * 1024 * 1024;
 // (8), with tRNS transparency. Raises EConvertError ("PNG: ...") otherwise.
 DecodedImage DecodePng(std::span<const std::uint8_t> bytes);
 
-}  // namespace varnel
+}  // namespace varnel::forms

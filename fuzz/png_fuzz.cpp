@@ -20,7 +20,7 @@ namespace {
 
 bool Decode(std::span<const std::uint8_t> bytes) {
   try {
-    const varnel::DecodedImage image = varnel::DecodePng(bytes);
+    const varnel::forms::DecodedImage image = varnel::forms::DecodePng(bytes);
     // A decoded image always has one pixel per position.
     if (image.Pixels.size() !=
         static_cast<std::size_t>(image.Width) * static_cast<std::size_t>(image.Height))

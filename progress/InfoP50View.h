@@ -6,7 +6,7 @@
 
 #include "runtime/String.h"
 
-namespace varnel {
+namespace varnel::progress {
 
 // The labels whose text the logic changes.
 enum class TInfoLabel {
@@ -57,4 +57,4 @@ class IInfoP50View {
   virtual void RepaintBar() = 0;
 };
 
-}  // namespace varnel
+}  // namespace varnel::progress

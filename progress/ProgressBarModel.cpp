@@ -6,7 +6,7 @@
 #include "runtime/Exceptions.h"
 #include "runtime/String.h"
 
-namespace varnel {
+namespace varnel::progress {
 namespace {
 
 Exception OutOfRange(std::int64_t low, std::int64_t high) {
@@ -67,8 +67,7 @@ int TProgressBarModel::BarWidth(int controlWidth) const {
 }
 
 void TProgressBarModel::Repaint() {
-  ++repaints_;
   if (repaint_) repaint_();
 }
 
-}  // namespace varnel
+}  // namespace varnel::progress

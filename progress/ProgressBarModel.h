@@ -7,8 +7,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <utility>
 
-namespace varnel {
+namespace varnel::progress {
 
 // 24-bit RGB in the layout 0x00BBGGRR.
 using TBarColor = std::uint32_t;
@@ -26,13 +27,10 @@ class TProgressBarModel {
  public:
   using RepaintHandler = std::function<void()>;
 
-  TProgressBarModel() = default;
-  explicit TProgressBarModel(RepaintHandler repaint) : repaint_(std::move(repaint)) {}
+  // `repaint` is called for every repaint the model asks for; may be empty.
+  explicit TProgressBarModel(RepaintHandler repaint = {}) : repaint_(std::move(repaint)) {}
   TProgressBarModel(const TProgressBarModel&) = delete;
   TProgressBarModel& operator=(const TProgressBarModel&) = delete;
-
-  // Called for every repaint the model asks for; may be empty.
-  void SetRepaintHandler(RepaintHandler repaint) { repaint_ = std::move(repaint); }
 
   int MinValue() const { return min_; }
   int MaxValue() const { return max_; }
@@ -61,9 +59,6 @@ class TProgressBarModel {
   // Columns of the bar in a control `controlWidth` pixels wide.
   int BarWidth(int controlWidth) const;
 
-  // How many repaints the model has asked for since it was made.
-  std::uint64_t RepaintCount() const { return repaints_; }
-
  private:
   void Repaint();
 
@@ -72,8 +67,7 @@ class TProgressBarModel {
   int progress_ = 0;
   TBarColor fore_ = kBarLime;
   TBarColor back_ = kBarWhite;
-  std::uint64_t repaints_ = 0;
   RepaintHandler repaint_;
 };
 
-}  // namespace varnel
+}  // namespace varnel::progress

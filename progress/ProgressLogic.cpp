@@ -7,7 +7,7 @@
 
 #include "progress/WholeNumber.h"
 
-namespace varnel {
+namespace varnel::progress {
 namespace {
 
 // Counters wrap like the 32-bit fields they are instead of overflowing.
@@ -61,11 +61,11 @@ void TFrmInfoP50Logic::Inicializar(std::int32_t pCantidadDeRegistros, bool pRese
   view_.ProcessMessages();
 }
 
-void TFrmInfoP50Logic::NombreItemActual(String Value) {
-  NombreItemActual(std::move(Value), Wrapped(static_cast<std::int64_t>(FItemActual) + 1));
+void TFrmInfoP50Logic::NombreItemActual(const String& Value) {
+  NombreItemActual(Value, Wrapped(static_cast<std::int64_t>(FItemActual) + 1));
 }
 
-void TFrmInfoP50Logic::NombreItemActual(String Value, std::int32_t pInRegActu) {
+void TFrmInfoP50Logic::NombreItemActual(const String& Value, std::int32_t pInRegActu) {
   view_.ShowText(TInfoLabel::LNombreItemActual, Value);
   SetItemActual(pInRegActu);
   if (!FHoraDeInicioTransAsignada) {
@@ -76,11 +76,11 @@ void TFrmInfoP50Logic::NombreItemActual(String Value, std::int32_t pInRegActu) {
   view_.ProcessMessages();
 }
 
-void TFrmInfoP50Logic::EmpleadoActual(long double pIdentificacion, String pNombre) {
+void TFrmInfoP50Logic::EmpleadoActual(long double pIdentificacion, const String& pNombre) {
   NombreItemActual(FormatWholeNumber(pIdentificacion) + u"   " + pNombre);
 }
 
-void TFrmInfoP50Logic::EmpleadoActual(long double pIdentificacion, String pNombre,
+void TFrmInfoP50Logic::EmpleadoActual(long double pIdentificacion, const String& pNombre,
                                       std::int32_t pInRegActu) {
   NombreItemActual(FormatWholeNumber(pIdentificacion) + u"   " + pNombre, pInRegActu);
 }
@@ -131,11 +131,11 @@ void TFrmInfoP50Logic::SetBarColorFromComponents() {
   bar_.SetForeColor(red + green * 256u);
 }
 
-void TFrmInfoP50Logic::MensajeDelProceso(String Value) {
+void TFrmInfoP50Logic::MensajeDelProceso(const String& Value) {
   if (FContinuarProceso) view_.ShowText(TInfoLabel::LMensajeDelProceso, Value);
 }
 
-void TFrmInfoP50Logic::UltimoError(String Value) {
+void TFrmInfoP50Logic::UltimoError(const String& Value) {
   if (!Value.empty()) {
     view_.ShowText(TInfoLabel::LUltimoError,
                    view_.LabelCaption(TInfoLabel::LNombreItemActual) + u": " + Value);
@@ -204,4 +204,4 @@ void TFrmInfoP50Logic::SBVerDetallesClick() {
   }
 }
 
-}  // namespace varnel
+}  // namespace varnel::progress

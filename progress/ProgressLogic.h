@@ -1,20 +1,21 @@
 #pragma once
 // Everything the progress window FrmInfoP50 does, apart from being a window:
 // the counters, the times, the stop flag, the colour of the bar and the
-// folding of the details. The window forwards its public operations and its
-// four event handlers here and implements IInfoP50View with its controls.
+// folding of the details. The window derives from it, so a run reaches the
+// logic in one call, and implements IInfoP50View with its controls.
 
 #include <cstdint>
 
 #include "platform/Clock.h"
 #include "progress/InfoP50View.h"
 #include "progress/ProgressBarModel.h"
+#include "progress/RunProgress.h"
 #include "runtime/DateTime.h"
 #include "runtime/String.h"
 
-namespace varnel {
+namespace varnel::progress {
 
-class TFrmInfoP50Logic {
+class TFrmInfoP50Logic : public IRunProgress {
  public:
   // Both must outlive the logic. The bar model's repaints go to
   // view.RepaintBar().
@@ -22,19 +23,20 @@ class TFrmInfoP50Logic {
   TFrmInfoP50Logic(const TFrmInfoP50Logic&) = delete;
   TFrmInfoP50Logic& operator=(const TFrmInfoP50Logic&) = delete;
 
-  void Inicializar(std::int32_t pCantidadDeRegistros, bool pResetAll);
-  void NombreItemActual(String Value);
-  void NombreItemActual(String Value, std::int32_t pInRegActu);
-  void EmpleadoActual(long double pIdentificacion, String pNombre);
-  void EmpleadoActual(long double pIdentificacion, String pNombre, std::int32_t pInRegActu);
-  void ItemActualTerminado();
+  // IRunProgress
+  void Inicializar(std::int32_t pCantidadDeRegistros, bool pResetAll) override;
+  void MensajeDelProceso(const String& Value) override;
+  void NombreItemActual(const String& Value) override;
+  void ItemActualTerminado() override;
+  void Finalizar() override;
+  bool ContinuarProceso() const override { return FContinuarProceso; }
+
+  void NombreItemActual(const String& Value, std::int32_t pInRegActu);
+  void EmpleadoActual(long double pIdentificacion, const String& pNombre);
+  void EmpleadoActual(long double pIdentificacion, const String& pNombre, std::int32_t pInRegActu);
   void EmpleadoActualTerminado();
   void EmpleadoActualTerminado(std::int32_t pInRegActu);
-  void MensajeDelProceso(String Value);
-  void UltimoError(String Value);
-  void Finalizar();
-
-  bool ContinuarProceso() const { return FContinuarProceso; }
+  void UltimoError(const String& Value);
   void SetContinuarProceso(bool value) { FContinuarProceso = value; }
 
   // Event handlers of the window (the sender carries nothing they use).
@@ -77,4 +79,4 @@ class TFrmInfoP50Logic {
   bool barChanged_ = false;
 };
 
-}  // namespace varnel
+}  // namespace varnel::progress

@@ -1,6 +1,7 @@
 #pragma once
-// The progress window as a run uses it: the window's logic implements it, and
-// a front end without windows implements it with lines.
+// The progress window as a run uses it: one pass of items at a time, a
+// message, the item's name when it starts, a tick when it ends, and the
+// user's request to stop.
 
 #include <cstdint>
 
@@ -11,6 +12,7 @@ namespace varnel::progress {
 class IRunProgress {
  public:
   virtual ~IRunProgress() = default;
+
   virtual void Inicializar(std::int32_t pCantidadDeRegistros, bool pResetAll) = 0;
   virtual void MensajeDelProceso(const String& Value) = 0;
   virtual void NombreItemActual(const String& Value) = 0;

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
-namespace varnel {
+namespace varnel::progress {
 
 String FormatWholeNumber(long double value) {
   if (std::isnan(value)) return u"NAN";
@@ -27,4 +27,4 @@ String FormatWholeNumber(long double value) {
   return digits;
 }
 
-}  // namespace varnel
+}  // namespace varnel::progress

@@ -4,8 +4,8 @@
 
 #include "runtime/String.h"
 
-namespace varnel {
+namespace varnel::progress {
 
 String FormatWholeNumber(long double value);
 
-}  // namespace varnel
+}  // namespace varnel::progress

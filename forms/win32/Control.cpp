@@ -23,7 +23,7 @@ void Control::CreateFromRow(const ControlSpec& row, const wchar_t* className, DW
           .Top = row.Top,
           .Width = row.Width,
           .Height = row.Height,
-          .Parent = form_.ParentWindowFor(row.Parent),
+          .Parent = form_.ParentWindowFor(row),
           .Id = form_.NextControlId()});
 }
 

@@ -43,8 +43,6 @@ class Control : public Window {
   void SetHeight(int height);
 
   Align Dock() const { return dock_; }
-  // 0x00BBGGRR, or kWindowTextColor.
-  std::uint32_t TextColor() const { return textColor_; }
   void Repaint();
 
   // What the control does with a notification it sent its parent.
@@ -73,7 +71,7 @@ class Control : public Window {
   String name_;
   HFONT font_ = nullptr;  // owned by the form's font cache
   Align dock_ = Align::None;
-  std::uint32_t textColor_ = kWindowTextColor;
+  std::uint32_t textColor_ = kWindowTextColor;  // 0x00BBGGRR, or kWindowTextColor
 };
 
 // The text of `hwnd` for drawing: "&x" marks an accelerator.

@@ -38,6 +38,31 @@ void KeepInMember(const ControlSpec& row, T& control) {
       row.Into);
 }
 
+// The address of the member a row fills; nullptr when it names none.
+const void* MemberOf(const ControlMember& into) {
+  return std::visit(
+      [](auto slot) -> const void* {
+        if constexpr (std::is_same_v<decltype(slot), std::monostate>) {
+          return nullptr;
+        } else {
+          return slot;
+        }
+      },
+      into);
+}
+
+// Parents come first in a table: a row may name only a member that a row
+// before it fills.
+void CheckParents(const Layout& layout) {
+  for (auto row = layout.begin(); row != layout.end(); ++row) {
+    if (!row->Parent) continue;
+    if (std::none_of(layout.begin(), row, [&](const ControlSpec& earlier) {
+          return MemberOf(earlier.Into) == row->Parent.Member();
+        }))
+      throw Exception(u"Layout row " + row->Name + u" names a parent that no row before it builds");
+  }
+}
+
 }  // namespace
 
 Form::Form(IFormHost& host, const FormSpec& window) : Window(host), font_(window.Font) {
@@ -147,38 +172,34 @@ void Form::BringToFront() {
   ::SetForegroundWindow(Handle());
 }
 
-Control& Form::Find(const String& name) const {
-  const auto found = byName_.find(name);
-  if (found == byName_.end()) throw Exception(u"Control not found: " + name);
-  return *found->second;
-}
-
-HWND Form::ParentWindowFor(const String& parentName) const {
-  return parentName.empty() ? Handle() : Find(parentName).Handle();
+HWND Form::ParentWindowFor(const ControlSpec& row) const {
+  if (!row.Parent) return Handle();
+  const Container* parent = row.Parent.Get();
+  if (!parent) throw Exception(u"Layout row " + row.Name + u" names a parent that is not built");
+  return parent->Handle();
 }
 
 void Form::Build(const Layout& layout,
                  const std::function<std::unique_ptr<Control>(const ControlSpec&)>& custom) {
-  CreateChildren(layout, String(), custom);
+  CheckParents(layout);
+  CreateChildren(layout, nullptr, custom);
   Realign();
 }
 
 // Siblings are created in tab order, which makes it their Z-order and so the
 // order Tab visits them; each container's children follow it at once.
 void Form::CreateChildren(
-    const Layout& layout, const String& parent,
+    const Layout& layout, const void* parent,
     const std::function<std::unique_ptr<Control>(const ControlSpec&)>& custom) {
   std::vector<const ControlSpec*> children;
   for (const ControlSpec& row : layout)
-    if (row.Parent == parent) children.push_back(&row);
+    if (row.Parent.Member() == parent) children.push_back(&row);
   std::stable_sort(
       children.begin(), children.end(),
       [](const ControlSpec* a, const ControlSpec* b) { return a->TabOrder < b->TabOrder; });
   for (const ControlSpec* row : children) {
-    std::unique_ptr<Control> control = CreateControl(*row, custom);
-    byName_[row->Name] = control.get();
-    controls_.push_back(std::move(control));
-    CreateChildren(layout, row->Name, custom);
+    controls_.push_back(CreateControl(*row, custom));
+    if (const void* member = MemberOf(row->Into)) CreateChildren(layout, member, custom);
   }
 }
 

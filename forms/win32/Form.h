@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <map>
 #include <memory>
 #include <vector>
 
@@ -55,7 +54,8 @@ class Form : public Window {
 
   HFONT FontFor(const FontSpec& row);
   HBRUSH FaceBrush() const { return faceBrush_; }
-  HWND ParentWindowFor(const String& parentName) const;
+  // The window a row's control goes into: its parent's, or the form's.
+  HWND ParentWindowFor(const ControlSpec& row) const;
   int NextControlId() { return nextId_++; }
   // Picture button pressed by Enter.
   void SetDefaultButton(Control* button) { default_ = button; }
@@ -67,7 +67,8 @@ class Form : public Window {
  protected:
   // Creates the controls of a layout table, parents first, siblings in tab
   // order, and stores each in its row's member. `custom` builds the
-  // controls of kind Custom.
+  // controls of kind Custom. A row whose parent no row before it fills is
+  // refused (Exception) before any control is made.
   void Build(const Layout& layout,
              const std::function<std::unique_ptr<Control>(const ControlSpec&)>& custom = {});
   virtual void OnShow() {}
@@ -78,17 +79,17 @@ class Form : public Window {
   Window* ChildObject(HWND child) const override { return ControlFor(child); }
 
  private:
-  void CreateChildren(const Layout& layout, const String& parent,
+  // The rows whose parent is `parent` (a member's address; nullptr = the
+  // form), and their children in turn.
+  void CreateChildren(const Layout& layout, const void* parent,
                       const std::function<std::unique_ptr<Control>(const ControlSpec&)>& custom);
   std::unique_ptr<Control> CreateControl(
       const ControlSpec& row,
       const std::function<std::unique_ptr<Control>(const ControlSpec&)>& custom);
   bool PressAccelerator(wchar_t key);
-  Control& Find(const String& name) const;  // a parent named by a row
 
   HBRUSH faceBrush_ = nullptr;  // a system colour brush: never deleted
   std::vector<std::unique_ptr<Control>> controls_;
-  std::map<String, Control*> byName_;
   std::vector<std::pair<FontSpec, win32::UniqueFont>> fonts_;
   FontSpec font_;
   Control* default_ = nullptr;

@@ -6,20 +6,20 @@
 #include "platform/win32/Text.h"
 #include "runtime/String.h"
 
-namespace varnel::win32 {
+namespace varnel::progress {
 namespace {
 
 constexpr wchar_t kGaugeClass[] = L"VarnelGaugeBar";
 
 void FillSolid(HDC dc, int width, int height, TBarColor color) {
   if (width <= 0 || height <= 0) return;
-  const UniqueBrush brush(::CreateSolidBrush(color));
+  const win32::UniqueBrush brush(::CreateSolidBrush(color));
   if (!brush) return;
   const RECT area{0, 0, width, height};
   ::FillRect(dc, &area, brush.get());
 }
 
-UniqueFont MakeTextFont() {
+win32::UniqueFont MakeTextFont() {
   LOGFONTW lf{};
   lf.lfHeight = -8;  // character height, without internal leading
   lf.lfWeight = FW_NORMAL;
@@ -29,29 +29,18 @@ UniqueFont MakeTextFont() {
   lf.lfQuality = DEFAULT_QUALITY;
   lf.lfPitchAndFamily = DEFAULT_PITCH | FF_ROMAN;
   std::wcscpy(lf.lfFaceName, L"MS Serif");
-  return UniqueFont(::CreateFontIndirectW(&lf));
+  return win32::UniqueFont(::CreateFontIndirectW(&lf));
 }
 
 }  // namespace
 
-TGaugeBar::TGaugeBar(forms::IFormHost& host, HWND parent, const RECT& bounds)
-    : Window(host),
-      owned_(std::make_unique<TProgressBarModel>([this] { RepaintNow(); })),
-      model_(owned_.get()) {
-  MakeWindow(parent, bounds);
-}
-
 TGaugeBar::TGaugeBar(forms::IFormHost& host, HWND parent, const RECT& bounds,
-                     TProgressBarModel& shown)
-    : Window(host), model_(&shown) {
-  MakeWindow(parent, bounds);
-}
-
-void TGaugeBar::MakeWindow(HWND parent, const RECT& bounds) {
+                     const TProgressBarModel& shown)
+    : Window(host), model_(shown) {
   // Redrawn whole on resizing: the text is centred.
   RegisterWindowClass({.Name = kGaugeClass, .Style = CS_HREDRAW | CS_VREDRAW});
   font_ = MakeTextFont();
-  if (!font_) RaiseLastOSError();
+  if (!font_) win32::RaiseLastOSError();
   Create({.ClassName = kGaugeClass,
           .Style = WS_CHILD | WS_VISIBLE,
           .Left = bounds.left,
@@ -61,7 +50,7 @@ void TGaugeBar::MakeWindow(HWND parent, const RECT& bounds) {
           .Parent = parent});
 }
 
-// The window goes before the model and font it paints with.
+// The window goes before the font it paints with.
 TGaugeBar::~TGaugeBar() { Destroy(); }
 
 void TGaugeBar::RepaintNow() {
@@ -83,31 +72,32 @@ void TGaugeBar::Paint(HDC target) {
 
   // The picture is made off screen and put up with one copy, so the bar
   // never flickers through white while a long pass repaints it.
-  const UniqueMemDC canvas(::CreateCompatibleDC(target));
-  const UniqueBitmap canvasBits(::CreateCompatibleBitmap(target, width, height));
+  const win32::UniqueMemDC canvas(::CreateCompatibleDC(target));
+  const win32::UniqueBitmap canvasBits(::CreateCompatibleBitmap(target, width, height));
   if (!canvas || !canvasBits) return;
-  const UniqueSelectObject canvasSelection(canvas.get(), canvasBits.get());
+  const win32::UniqueSelectObject canvasSelection(canvas.get(), canvasBits.get());
 
-  FillSolid(canvas.get(), width, height, model_->BackColor());
-  FillSolid(canvas.get(), model_->BarWidth(width), height, model_->ForeColor());
+  FillSolid(canvas.get(), width, height, model_.BackColor());
+  FillSolid(canvas.get(), model_.BarWidth(width), height, model_.ForeColor());
 
   // The text goes into a one-bit mask first (glyph pixels 1, the rest 0),
   // which is then XOR-ed onto the picture as white: every glyph pixel
   // takes the complement of the colour under it, whichever part of the bar
   // it falls on, and no other pixel changes.
-  const String text = IntToStr(model_->Percentage()) + u"%";
+  const String text = IntToStr(model_.Percentage()) + u"%";
   const auto length = static_cast<int>(text.size());
-  const UniqueMemDC maskDC(::CreateCompatibleDC(target));
-  const UniqueBitmap mask(::CreateBitmap(width, height, 1, 1, nullptr));
+  const win32::UniqueMemDC maskDC(::CreateCompatibleDC(target));
+  const win32::UniqueBitmap mask(::CreateBitmap(width, height, 1, 1, nullptr));
   if (!maskDC || !mask) return;
-  const UniqueSelectObject maskSelection(maskDC.get(), mask.get());
-  const UniqueSelectObject fontSelection(maskDC.get(), font_.get());
+  const win32::UniqueSelectObject maskSelection(maskDC.get(), mask.get());
+  const win32::UniqueSelectObject fontSelection(maskDC.get(), font_.get());
   ::PatBlt(maskDC.get(), 0, 0, width, height, BLACKNESS);
   ::SetBkMode(maskDC.get(), TRANSPARENT);
   ::SetTextColor(maskDC.get(), RGB(255, 255, 255));
   SIZE extent{};
-  ::GetTextExtentPoint32W(maskDC.get(), W(text), length, &extent);
-  ::TextOutW(maskDC.get(), (width - extent.cx) / 2, (height - extent.cy) / 2, W(text), length);
+  ::GetTextExtentPoint32W(maskDC.get(), win32::W(text), length, &extent);
+  ::TextOutW(maskDC.get(), (width - extent.cx) / 2, (height - extent.cy) / 2, win32::W(text),
+             length);
 
   // A one-bit source meets a colour picture through the picture's text and
   // background colours: 0 becomes black, 1 white.
@@ -118,4 +108,4 @@ void TGaugeBar::Paint(HDC target) {
   ::BitBlt(target, 0, 0, width, height, canvas.get(), 0, 0, SRCCOPY);
 }
 
-}  // namespace varnel::win32
+}  // namespace varnel::progress

@@ -6,26 +6,21 @@
 
 #include <windows.h>
 
-#include <memory>
-
 #include "forms/win32/Window.h"
 #include "platform/win32/Unique.h"
 #include "progress/ProgressBarModel.h"
 
-namespace varnel::win32 {
+namespace varnel::progress {
 
 class TGaugeBar final : public forms::Window {
  public:
-  // A bar that owns its model; the model's repaints redraw the control at
-  // once. Throws EOSError when the window cannot be made.
-  TGaugeBar(forms::IFormHost& host, HWND parent, const RECT& bounds);
   // A bar that paints a model owned elsewhere (the progress window's logic),
   // which must outlive the control. The model's repaint handler is left
-  // alone: its owner routes it to RepaintNow().
-  TGaugeBar(forms::IFormHost& host, HWND parent, const RECT& bounds, TProgressBarModel& shown);
+  // alone: its owner routes it to RepaintNow(). Throws EOSError when the
+  // window cannot be made.
+  TGaugeBar(forms::IFormHost& host, HWND parent, const RECT& bounds,
+            const TProgressBarModel& shown);
   ~TGaugeBar() override;
-
-  TProgressBarModel& Model() noexcept { return *model_; }
 
   // Invalidates and paints at once, without waiting for the message loop.
   void RepaintNow();
@@ -35,11 +30,8 @@ class TGaugeBar final : public forms::Window {
   void Paint(HDC target) override;
 
  private:
-  void MakeWindow(HWND parent, const RECT& bounds);
-
-  std::unique_ptr<TProgressBarModel> owned_;
-  TProgressBarModel* model_;
-  UniqueFont font_;
+  const TProgressBarModel& model_;
+  win32::UniqueFont font_;
 };
 
-}  // namespace varnel::win32
+}  // namespace varnel::progress

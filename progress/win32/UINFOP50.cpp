@@ -31,20 +31,20 @@ class GaugeControl : public forms::Control {
  public:
   GaugeControl(forms::Form& form, const ControlSpec& row, TProgressBarModel& model)
       : Control(form, row),
-        gauge_(form.Host(), form.ParentWindowFor(row.Parent),
+        gauge_(form.Host(), form.ParentWindowFor(row),
                RECT{row.Left, row.Top, row.Left + row.Width, row.Top + row.Height}, model) {
     Attach(gauge_.Handle());
   }
-  win32::TGaugeBar& Gauge() { return gauge_; }
+  TGaugeBar& Gauge() { return gauge_; }
 
  private:
-  win32::TGaugeBar gauge_;
+  TGaugeBar gauge_;
 };
 
 }  // namespace
 
 TFrmInfoP50::TFrmInfoP50(forms::IFormHost& host, IClock& clock, HWND owner)
-    : Form(host, WindowSpec(owner)), logic_(*this, clock) {
+    : Form(host, WindowSpec(owner)), TFrmInfoP50Logic(static_cast<IInfoP50View&>(*this), clock) {
   const forms::FontSpec bold{u"MS Sans Serif", 11, true, kNavy};
   // One row a control: name and member, kind, parent, caption, left, top,
   // width, height, then what the kind needs.
@@ -53,78 +53,78 @@ TFrmInfoP50::TFrmInfoP50(forms::IFormHost& host, IClock& clock, HWND owner)
       {.Name = u"PSuperior", .Into = &PSuperior, .Type = Kind::Panel, .Caption = u" ",
        .Left = 0, .Top = 0, .Width = 507, .Height = 89, .Dock = Align::Top},
       {.Name = u"LNombreItemActual", .Into = &LNombreItemActual, .Type = Kind::Label,
-       .Parent = u"PSuperior", .Caption = u"LNombreItemActual",
+       .Parent = &PSuperior, .Caption = u"LNombreItemActual",
        .Left = 8, .Top = 8, .Width = 331, .Height = 13},
       {.Name = u"LItemActual", .Into = &LItemActual, .Type = Kind::Label,
-       .Parent = u"PSuperior", .Caption = u"LItemActual",
+       .Parent = &PSuperior, .Caption = u"LItemActual",
        .Left = 352, .Top = 8, .Width = 137, .Height = 13,
        .Alignment = TextAlign::Right, .Font = bold},
       {.Name = u"LMensaje", .Type = Kind::Label,
-       .Parent = u"PSuperior", .Caption = u"Mensaje del Proceso:",
+       .Parent = &PSuperior, .Caption = u"Mensaje del Proceso:",
        .Left = 8, .Top = 24, .Width = 102, .Height = 13, .AutoSize = true},
       {.Name = u"LMensajeDelProceso", .Into = &LMensajeDelProceso, .Type = Kind::Label,
-       .Parent = u"PSuperior", .Caption = u"LMensajeDelProceso",
+       .Parent = &PSuperior, .Caption = u"LMensajeDelProceso",
        .Left = 120, .Top = 24, .Width = 377, .Height = 13},
       {.Name = u"LUltimo", .Type = Kind::Label,
-       .Parent = u"PSuperior", .Caption = u"Ultimo Error:",
+       .Parent = &PSuperior, .Caption = u"Ultimo Error:",
        .Left = 8, .Top = 40, .Width = 57, .Height = 13, .AutoSize = true},
       {.Name = u"LUltimoError", .Into = &LUltimoError, .Type = Kind::Label,
-       .Parent = u"PSuperior", .Caption = u"LUltimoError",
+       .Parent = &PSuperior, .Caption = u"LUltimoError",
        .Left = 72, .Top = 40, .Width = 417, .Height = 25, .WordWrap = true},
       {.Name = u"LErrores", .Type = Kind::Label,
-       .Parent = u"PSuperior", .Caption = u"Número de errores producidos:",
+       .Parent = &PSuperior, .Caption = u"Número de errores producidos:",
        .Left = 8, .Top = 72, .Width = 145, .Height = 13, .AutoSize = true},
       {.Name = u"LNumeroDeErroresProducidos", .Into = &LNumeroDeErroresProducidos,
-       .Type = Kind::Label, .Parent = u"PSuperior", .Caption = u"LNumeroDeErroresProducidos",
+       .Type = Kind::Label, .Parent = &PSuperior, .Caption = u"LNumeroDeErroresProducidos",
        .Left = 160, .Top = 72, .Width = 143, .Height = 13, .AutoSize = true},
       {.Name = u"GBTiempos", .Into = &GBTiempos, .Type = Kind::GroupBox,
        .Caption = u" Estadísticas ",
        .Left = 0, .Top = 89, .Width = 507, .Height = 60, .Dock = Align::Top},
       {.Name = u"PSuperior1", .Into = &PSuperior1, .Type = Kind::Panel,
-       .Parent = u"GBTiempos", .Caption = u" ",
+       .Parent = &GBTiempos, .Caption = u" ",
        .Left = 2, .Top = 15, .Width = 503, .Height = 26, .Dock = Align::Top},
       {.Name = u"LUltimoT", .Type = Kind::Label,
-       .Parent = u"PSuperior1", .Caption = u"Ultimo tiempo Registrado:",
+       .Parent = &PSuperior1, .Caption = u"Ultimo tiempo Registrado:",
        .Left = 5, .Top = -1, .Width = 120, .Height = 13, .AutoSize = true},
       {.Name = u"LTmpTrn", .Type = Kind::Label,
-       .Parent = u"PSuperior1", .Caption = u"Tiempo Transcurrido:",
+       .Parent = &PSuperior1, .Caption = u"Tiempo Transcurrido:",
        .Left = 7, .Top = 12, .Width = 100, .Height = 13, .AutoSize = true},
       {.Name = u"LUltimoTiempo", .Into = &LUltimoTiempo, .Type = Kind::Label,
-       .Parent = u"PSuperior1", .Caption = u"LUltimoTiempo",
+       .Parent = &PSuperior1, .Caption = u"LUltimoTiempo",
        .Left = 144, .Top = 0, .Width = 129, .Height = 13},
       {.Name = u"LTiempoTranscurrido", .Into = &LTiempoTranscurrido, .Type = Kind::Label,
-       .Parent = u"PSuperior1", .Caption = u"LTiempoTranscurrido",
+       .Parent = &PSuperior1, .Caption = u"LTiempoTranscurrido",
        .Left = 144, .Top = 12, .Width = 137, .Height = 13},
       {.Name = u"PInferior1", .Into = &PInferior1, .Type = Kind::Panel,
-       .Parent = u"GBTiempos", .Caption = u" ",
+       .Parent = &GBTiempos, .Caption = u" ",
        .Left = 2, .Top = 41, .Width = 503, .Height = 17, .Dock = Align::Top},
-      {.Name = u"GBarraDeAvance", .Type = Kind::Custom, .Parent = u"PInferior1",
+      {.Name = u"GBarraDeAvance", .Type = Kind::Custom, .Parent = &PInferior1,
        .Left = 4, .Top = 2, .Width = 493, .Height = 11},
       {.Name = u"PInferior", .Into = &PInferior, .Type = Kind::Panel, .Caption = u" ",
        .Left = 0, .Top = 149, .Width = 507, .Height = 31, .Dock = Align::Top},
       {.Name = u"SBVerDetalles", .Into = &SBVerDetalles, .Type = Kind::FlatButton,
-       .Parent = u"PInferior", .Caption = u"&Ver Detalles",
+       .Parent = &PInferior, .Caption = u"&Ver Detalles",
        .Left = 194, .Top = 5, .Width = 95, .Height = 25,
        .Picture = IDB_VERDETALLES, .GlyphCount = 2,
-       .OnClick = [this] { logic_.SBVerDetallesClick(); }},
+       .OnClick = [this] { SBVerDetallesClick(); }},
       {.Name = u"BDetenerProceso", .Into = &BDetenerProceso, .Type = Kind::FlatButton,
-       .Parent = u"PInferior", .Caption = u"Detener Proceso",
+       .Parent = &PInferior, .Caption = u"Detener Proceso",
        .Left = 294, .Top = 5, .Width = 131, .Height = 25,
        .Picture = IDB_DETENER, .GlyphCount = 2,
-       .OnClick = [this] { logic_.BDetenerProcesoClick(); }},
+       .OnClick = [this] { BDetenerProcesoClick(); }},
       {.Name = u"BSalir", .Into = &BSalir, .Type = Kind::FlatButton,
-       .Parent = u"PInferior", .Caption = u"&Salir",
+       .Parent = &PInferior, .Caption = u"&Salir",
        .Left = 430, .Top = 5, .Width = 75, .Height = 25,
        .Picture = IDB_SALIR, .GlyphCount = 2,
-       .OnClick = [this] { logic_.BSalirClick(); }},
+       .OnClick = [this] { BSalirClick(); }},
   };
   // clang-format on
   Build(layout, [this](const ControlSpec& row) -> std::unique_ptr<forms::Control> {
-    auto control = std::make_unique<GaugeControl>(*this, row, logic_.Bar());
+    auto control = std::make_unique<GaugeControl>(*this, row, Bar());
     gauge_ = &control->Gauge();
     return control;
   });
-  logic_.FormCreate();
+  FormCreate();
 }
 
 TFrmInfoP50::~TFrmInfoP50() = default;

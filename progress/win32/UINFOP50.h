@@ -1,7 +1,8 @@
 #pragma once
 // FrmInfoP50: the modeless window that shows how an item-by-item job goes.
 // The window is its layout and its controls; what it shows and when is the
-// logic's (TFrmInfoP50Logic), which reaches the controls through the view.
+// logic's (TFrmInfoP50Logic, its base), which reaches the controls through
+// the view.
 
 #include <memory>
 
@@ -14,37 +15,15 @@
 
 namespace varnel::progress {
 
-class TFrmInfoP50 : public forms::Form, private IInfoP50View {
+// The window is its logic: every operation of TFrmInfoP50Logic, the run's
+// IRunProgress among them, is the window's own, with no call in between.
+// The bases are made in order: the form's window, then the logic, which the
+// bar control built from the layout paints.
+class TFrmInfoP50 : public forms::Form, private IInfoP50View, public TFrmInfoP50Logic {
  public:
   // Created hidden, owned by `owner` (nullptr: a window of its own).
   TFrmInfoP50(forms::IFormHost& host, IClock& clock, HWND owner);
   ~TFrmInfoP50() override;
-
-  void Inicializar(std::int32_t pCantidadDeRegistros, bool pResetAll) {
-    logic_.Inicializar(pCantidadDeRegistros, pResetAll);
-  }
-  void NombreItemActual(const String& Value) { logic_.NombreItemActual(Value); }
-  void NombreItemActual(const String& Value, std::int32_t pInRegActu) {
-    logic_.NombreItemActual(Value, pInRegActu);
-  }
-  void EmpleadoActual(long double pIdentificacion, const String& pNombre) {
-    logic_.EmpleadoActual(pIdentificacion, pNombre);
-  }
-  void EmpleadoActual(long double pIdentificacion, const String& pNombre, std::int32_t pInRegActu) {
-    logic_.EmpleadoActual(pIdentificacion, pNombre, pInRegActu);
-  }
-  void ItemActualTerminado() { logic_.ItemActualTerminado(); }
-  void EmpleadoActualTerminado() { logic_.EmpleadoActualTerminado(); }
-  void EmpleadoActualTerminado(std::int32_t pInRegActu) {
-    logic_.EmpleadoActualTerminado(pInRegActu);
-  }
-  void MensajeDelProceso(const String& Value) { logic_.MensajeDelProceso(Value); }
-  void UltimoError(const String& Value) { logic_.UltimoError(Value); }
-  void Finalizar() { logic_.Finalizar(); }
-  bool ContinuarProceso() const { return logic_.ContinuarProceso(); }
-  void SetContinuarProceso(bool value) { logic_.SetContinuarProceso(value); }
-
-  const TProgressBarModel& Bar() const { return logic_.Bar(); }
 
   // The controls, kept by their layout rows.
   forms::Panel* PSuperior = nullptr;
@@ -83,8 +62,7 @@ class TFrmInfoP50 : public forms::Form, private IInfoP50View {
   forms::Label& LabelFor(TInfoLabel label) const;
   forms::Panel* PanelFor(TInfoHeight what) const;  // nullptr: the window
 
-  TFrmInfoP50Logic logic_;             // before the bar, which paints its model
-  win32::TGaugeBar* gauge_ = nullptr;  // owned by its control
+  TGaugeBar* gauge_ = nullptr;  // owned by its control
 };
 
 }  // namespace varnel::progress

@@ -13,6 +13,7 @@
 #include "runtime/String.h"
 
 using namespace varnel;
+using namespace varnel::forms;
 
 namespace {
 

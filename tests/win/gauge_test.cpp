@@ -15,6 +15,7 @@
 #include "support/TestHost.h"
 
 using namespace varnel;
+using namespace varnel::progress;
 using namespace varnel::win32;
 
 namespace {
@@ -133,6 +134,20 @@ void ExpectCentred(const TextBox& box, int width, int height) {
   EXPECT_NEAR((box.top + box.bottom) / 2.0, (height - 1) / 2.0, 2.5);
 }
 
+// A bar over a model of the test's own that, as the progress window's logic
+// does, sends the model's repaints to the control at once and counts them.
+struct ShownBar {
+  ShownBar(forms::IFormHost& app, HWND parent, const RECT& bounds)
+      : control(app, parent, bounds, model) {}
+
+  int repaints = 0;
+  TProgressBarModel model{[this] {
+    ++repaints;
+    control.RepaintNow();
+  }};
+  TGaugeBar control;  // after the model it paints
+};
+
 class GaugeBarTest : public ::testing::Test {
  protected:
   GaugeBarTest()
@@ -148,22 +163,22 @@ class GaugeBarTest : public ::testing::Test {
 
 TEST_F(GaugeBarTest, LayoutSizedBarPaintsBarBackgroundAndInvertedText) {
   ASSERT_TRUE(host);
-  auto bar = std::make_unique<TGaugeBar>(app, host.get(), RECT{4, 2, 497, 13});
-  const SIZE size = ClientSize(bar->Handle());
+  auto bar = std::make_unique<ShownBar>(app, host.get(), RECT{4, 2, 497, 13});
+  const SIZE size = ClientSize(bar->control.Handle());
   EXPECT_EQ(size.cx, 493);  // no border eats into the client area
   EXPECT_EQ(size.cy, 11);
 
-  bar->Model().SetMaxValue(3);
-  bar->Model().SetProgress(2);  // 66 %
-  const Picture p = PrintClient(bar->Handle());
+  bar->model.SetMaxValue(3);
+  bar->model.SetProgress(2);  // 66 %
+  const Picture p = PrintClient(bar->control.Handle());
   const TextBox box = CheckPicture(p, 325, kBarLime, kBarWhite);
   ExpectCentred(box, 493, 11);
   // "66%" sits on the bar: its pixels are magenta.
   EXPECT_LT(box.right, 325);
   EXPECT_EQ(std::count(p.pixels.begin(), p.pixels.end(), BarColor(255, 0, 255)), box.count);
 
-  bar->Model().SetProgress(1);  // 33 %: "33%" on the white part, in black
-  const Picture third = PrintClient(bar->Handle());
+  bar->model.SetProgress(1);  // 33 %: "33%" on the white part, in black
+  const Picture third = PrintClient(bar->control.Handle());
   const TextBox thirdBox = CheckPicture(third, 162, kBarLime, kBarWhite);
   ExpectCentred(thirdBox, 493, 11);
   EXPECT_GT(thirdBox.left, 162);
@@ -172,10 +187,10 @@ TEST_F(GaugeBarTest, LayoutSizedBarPaintsBarBackgroundAndInvertedText) {
 }
 
 TEST_F(GaugeBarTest, TextOverBothPartsInvertsEachColour) {
-  auto bar = std::make_unique<TGaugeBar>(app, host.get(), RECT{10, 10, 210, 50});
-  bar->Model().SetMaxValue(2);
-  bar->Model().SetProgress(1);  // 50 %: the bar ends under the text
-  const Picture p = PrintClient(bar->Handle());
+  auto bar = std::make_unique<ShownBar>(app, host.get(), RECT{10, 10, 210, 50});
+  bar->model.SetMaxValue(2);
+  bar->model.SetProgress(1);  // 50 %: the bar ends under the text
+  const Picture p = PrintClient(bar->control.Handle());
   const TextBox box = CheckPicture(p, 100, kBarLime, kBarWhite);
   ExpectCentred(box, 200, 40);
   int magenta = 0;
@@ -190,9 +205,9 @@ TEST_F(GaugeBarTest, TextOverBothPartsInvertsEachColour) {
 }
 
 TEST_F(GaugeBarTest, ComplementaryColoursOnAFullBar) {
-  auto bar = std::make_unique<TGaugeBar>(app, host.get(), RECT{10, 10, 210, 50});
-  bar->Model().SetMaxValue(1);
-  bar->Model().SetProgress(1);
+  auto bar = std::make_unique<ShownBar>(app, host.get(), RECT{10, 10, 210, 50});
+  bar->model.SetMaxValue(1);
+  bar->model.SetProgress(1);
   struct Case {
     TBarColor fore, text;
   } cases[] = {
@@ -203,8 +218,8 @@ TEST_F(GaugeBarTest, ComplementaryColoursOnAFullBar) {
       {BarColor(170, 85, 0), BarColor(85, 170, 255)},  // a ramp colour
   };
   for (const Case& c : cases) {
-    bar->Model().SetForeColor(c.fore);
-    const Picture p = PrintClient(bar->Handle());
+    bar->model.SetForeColor(c.fore);
+    const Picture p = PrintClient(bar->control.Handle());
     SCOPED_TRACE(c.fore);
     const TextBox box = CheckPicture(p, 200, c.fore, kBarWhite);
     ExpectCentred(box, 200, 40);
@@ -213,31 +228,31 @@ TEST_F(GaugeBarTest, ComplementaryColoursOnAFullBar) {
 }
 
 TEST_F(GaugeBarTest, EmptyBarShowsZeroOnTheBackground) {
-  auto bar = std::make_unique<TGaugeBar>(app, host.get(), RECT{0, 0, 200, 40});
-  bar->Model().SetBackColor(BarColor(0, 0, 128));
-  const TextBox box = CheckPicture(PrintClient(bar->Handle()), 0, kBarLime, BarColor(0, 0, 128));
+  auto bar = std::make_unique<ShownBar>(app, host.get(), RECT{0, 0, 200, 40});
+  bar->model.SetBackColor(BarColor(0, 0, 128));
+  const TextBox box =
+      CheckPicture(PrintClient(bar->control.Handle()), 0, kBarLime, BarColor(0, 0, 128));
   ExpectCentred(box, 200, 40);
 }
 
 TEST_F(GaugeBarTest, ModelChangesReachTheScreenWithoutTheMessageLoop) {
   ::ShowWindow(host.get(), SW_SHOWNOACTIVATE);
-  auto bar = std::make_unique<TGaugeBar>(app, host.get(), RECT{0, 0, 200, 40});
+  auto bar = std::make_unique<ShownBar>(app, host.get(), RECT{0, 0, 200, 40});
   ::UpdateWindow(host.get());
-  bar->Model().SetMaxValue(4);
-  bar->Model().SetProgress(3);  // 75 %, painted at once
+  bar->model.SetMaxValue(4);
+  bar->model.SetProgress(3);  // 75 %, painted at once
   RECT pending{};
-  EXPECT_FALSE(::GetUpdateRect(bar->Handle(), &pending, FALSE));
-  const Picture p = ScreenCapture(bar->Handle());
+  EXPECT_FALSE(::GetUpdateRect(bar->control.Handle(), &pending, FALSE));
+  const Picture p = ScreenCapture(bar->control.Handle());
   EXPECT_EQ(p.At(149, 0), kBarLime);
   EXPECT_EQ(p.At(150, 0), kBarWhite);
-  EXPECT_EQ(bar->Model().RepaintCount(), 2u);
+  EXPECT_EQ(bar->repaints, 2);
 }
 
 TEST_F(GaugeBarTest, PaintsAModelOwnedElsewhere) {
   int repaints = 0;
   TProgressBarModel model([&] { ++repaints; });
   auto bar = std::make_unique<TGaugeBar>(app, host.get(), RECT{0, 0, 100, 20}, model);
-  EXPECT_EQ(&bar->Model(), &model);
   model.SetMaxValue(10);
   model.SetProgress(3);
   model.SetForeColor(kBarBlue);
@@ -246,23 +261,23 @@ TEST_F(GaugeBarTest, PaintsAModelOwnedElsewhere) {
 }
 
 TEST_F(GaugeBarTest, SurvivesItsParentGoingFirst) {
-  auto first = std::make_unique<TGaugeBar>(app, host.get(), RECT{0, 0, 100, 20});
-  auto second = std::make_unique<TGaugeBar>(app, host.get(),
-                                            RECT{0, 30, 100, 50});  // the class is registered once
-  const HWND handle = first->Handle();
+  auto first = std::make_unique<ShownBar>(app, host.get(), RECT{0, 0, 100, 20});
+  auto second = std::make_unique<ShownBar>(app, host.get(),
+                                           RECT{0, 30, 100, 50});  // the class is registered once
+  const HWND handle = first->control.Handle();
   ASSERT_TRUE(::IsWindow(handle));
   second.reset();  // owner first: the window goes with it
   host.reset();    // parent first: the control lets go of its handle
   EXPECT_FALSE(::IsWindow(handle));
-  EXPECT_EQ(first->Handle(), nullptr);
-  first->RepaintNow();  // harmless once the window is gone
-  first->Model().SetMaxValue(5);
+  EXPECT_EQ(first->control.Handle(), nullptr);
+  first->control.RepaintNow();  // harmless once the window is gone
+  first->model.SetMaxValue(5);
 }
 
 TEST_F(GaugeBarTest, ControlHasNoBorder) {
-  auto bar = std::make_unique<TGaugeBar>(app, host.get(), RECT{0, 0, 120, 11});
-  const auto style = static_cast<DWORD>(::GetWindowLongPtrW(bar->Handle(), GWL_STYLE));
-  const auto exStyle = static_cast<DWORD>(::GetWindowLongPtrW(bar->Handle(), GWL_EXSTYLE));
+  auto bar = std::make_unique<ShownBar>(app, host.get(), RECT{0, 0, 120, 11});
+  const auto style = static_cast<DWORD>(::GetWindowLongPtrW(bar->control.Handle(), GWL_STYLE));
+  const auto exStyle = static_cast<DWORD>(::GetWindowLongPtrW(bar->control.Handle(), GWL_EXSTYLE));
   EXPECT_EQ(style & (WS_BORDER | WS_DLGFRAME | WS_THICKFRAME), 0u);
   EXPECT_EQ(exStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE | WS_EX_WINDOWEDGE), 0u);
   EXPECT_NE(style & WS_CHILD, 0u);

@@ -27,7 +27,7 @@
 #include "support/TestHost.h"
 
 using namespace varnel;
-using varnel::progress::TFrmInfoP50;
+using namespace varnel::progress;
 
 namespace {
 
@@ -737,28 +737,30 @@ TEST_F(ProgressWindowTest, CloseBoxAndSalirOnlyHide) {
 }
 
 TEST_F(ProgressWindowTest, StopButtonRequestsAStopThatOnlyAResetClears) {
-  window.Inicializar(3, true);
-  window.MensajeDelProceso(u"Registrando Servidores DCOM...");
+  // Driven as a run drives it: through its interface, on the window itself.
+  IRunProgress& run = window;
+  run.Inicializar(3, true);
+  run.MensajeDelProceso(u"Registrando Servidores DCOM...");
   ::PostMessageW(BDetenerProceso, BM_CLICK, 0, 0);
-  window.NombreItemActual(u"uno");  // the click arrives while the item starts
-  EXPECT_FALSE(window.ContinuarProceso());
+  run.NombreItemActual(u"uno");  // the click arrives while the item starts
+  EXPECT_FALSE(run.ContinuarProceso());
   EXPECT_EQ(TextOf(LMensajeDelProceso), L"DETENIENDO EL PROCESO...");
   EXPECT_TRUE(::IsWindowEnabled(BDetenerProceso));
 
-  window.MensajeDelProceso(u"Asignando permisos DCOM...");
+  run.MensajeDelProceso(u"Asignando permisos DCOM...");
   Click(BDetenerProceso);
-  window.ItemActualTerminado();
-  window.Finalizar();
+  run.ItemActualTerminado();
+  run.Finalizar();
   EXPECT_EQ(TextOf(LMensajeDelProceso), L"DETENIENDO EL PROCESO...");
-  EXPECT_FALSE(window.ContinuarProceso());
+  EXPECT_FALSE(run.ContinuarProceso());
   EXPECT_FALSE(::IsWindowEnabled(BDetenerProceso));
   EXPECT_TRUE(::IsWindowEnabled(BSalir));
 
-  window.Inicializar(3, false);
-  EXPECT_FALSE(window.ContinuarProceso());
+  run.Inicializar(3, false);
+  EXPECT_FALSE(run.ContinuarProceso());
   EXPECT_EQ(TextOf(LMensajeDelProceso), L"DETENIENDO EL PROCESO...");
-  window.Inicializar(3, true);
-  EXPECT_TRUE(window.ContinuarProceso());
+  run.Inicializar(3, true);
+  EXPECT_TRUE(run.ContinuarProceso());
   EXPECT_EQ(TextOf(LMensajeDelProceso), L"");
 }
 
@@ -836,7 +838,7 @@ TEST_F(ProgressWindowTest, ScreenshotMidPass) {
 
   const std::string png = EncodePng(shot);
   // The file holds exactly what was on screen.
-  const DecodedImage back = DecodePng(
+  const forms::DecodedImage back = forms::DecodePng(
       std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(png.data()), png.size()));
   ASSERT_EQ(back.Width, shot.width);
   ASSERT_EQ(back.Height, shot.height);

@@ -44,7 +44,7 @@ class MemberForm final : public forms::Form {
         {.Name = u"GrbDatos", .Into = &GrbDatos, .Type = forms::Kind::GroupBox,
          .Caption = u" Datos ", .Left = 5, .Top = 5, .Width = 200, .Height = 80},
         {.Name = u"EdtNombre", .Into = &EdtNombre, .Type = forms::Kind::Edit,
-         .Parent = u"GrbDatos", .Left = 10, .Top = 20, .Width = 150, .Height = 21,
+         .Parent = &GrbDatos, .Left = 10, .Top = 20, .Width = 150, .Height = 21,
          .OnClick = [this] { ++changes; }},
         {.Name = u"SBSalir", .Into = &SBSalir, .Type = forms::Kind::FlatButton,
          .Caption = u"&Salir", .Left = 5, .Top = 100, .Width = 75, .Height = 25,
@@ -82,6 +82,41 @@ TEST(Window, RowsFillTheirTypedMembersAndRefuseAMemberOfAnotherKind) {
     FAIL() << "a Label row was stored in an Edit member";
   } catch (const Exception& e) {
     EXPECT_NE(e.Message().find(u"LblNombre"), String::npos);
+  }
+}
+
+TEST(Window, ARowWhoseParentNoRowBeforeItBuildsIsRefused) {
+  TestHost host;
+  // The parent's row comes after its child, or there is no row for it at
+  // all: either way the child would have nowhere to go.
+  class ParentAfterChild final : public forms::Form {
+   public:
+    explicit ParentAfterChild(forms::IFormHost& host) : Form(host, Shape()) {
+      Build({{.Name = u"EdtNombre", .Type = forms::Kind::Edit, .Parent = &GrbDatos},
+             {.Name = u"GrbDatos", .Into = &GrbDatos, .Type = forms::Kind::GroupBox}});
+    }
+    forms::GroupBox* GrbDatos = nullptr;
+  };
+  class NoParentRow final : public forms::Form {
+   public:
+    explicit NoParentRow(forms::IFormHost& host) : Form(host, Shape()) {
+      Build({{.Name = u"GrbDatos", .Into = &GrbDatos, .Type = forms::Kind::GroupBox},
+             {.Name = u"EdtNombre", .Type = forms::Kind::Edit, .Parent = &PnlOtro}});
+    }
+    forms::GroupBox* GrbDatos = nullptr;
+    forms::Panel* PnlOtro = nullptr;
+  };
+  try {
+    ParentAfterChild wrong(host);
+    FAIL() << "a child was built before its parent";
+  } catch (const Exception& e) {
+    EXPECT_NE(e.Message().find(u"EdtNombre"), String::npos);
+  }
+  try {
+    NoParentRow wrong(host);
+    FAIL() << "a row with no parent row was built";
+  } catch (const Exception& e) {
+    EXPECT_NE(e.Message().find(u"EdtNombre"), String::npos);
   }
 }
 

@@ -65,9 +65,10 @@ function Format-RunAs {
     if ($null -eq $Value) { '(none)' } else { [String]$Value }
 }
 
-# One line per server that has an identity line; unchanged servers are the
-# context of the diff. The controller parses the report itself, so a line
-# that does not parse here only leaves the diff without it.
+# One line per server whose identity was set, previewed or restored;
+# unchanged servers are the context of the diff. The controller parses the
+# report itself, so a line that does not parse here only leaves the diff
+# without it.
 $before = New-Object -TypeName System.Text.StringBuilder
 $after = New-Object -TypeName System.Text.StringBuilder
 foreach ($line in $lines) {
@@ -77,12 +78,12 @@ foreach ($line in $lines) {
     catch {
         continue
     }
-    if ($null -eq $item.PSObject.Properties['runAsBefore']) {
+    if ($item.phase -notin @('identity', 'whatif', 'restore') -or $null -eq $item.PSObject.Properties['runAsBefore']) {
         continue
     }
     $server = '{0} ({1})' -f $item.path, $item.progId
-    [void]$before.AppendLine(('{0}: {1}' -f $server, (Format-RunAs $item.runAsBefore)))
-    [void]$after.AppendLine(('{0}: {1}' -f $server, (Format-RunAs $item.runAs)))
+    [void]$before.Append(('{0}: {1}' -f $server, (Format-RunAs $item.runAsBefore)) + "`n")
+    [void]$after.Append(('{0}: {1}' -f $server, (Format-RunAs $item.runAs)) + "`n")
 }
 if ($before.Length -gt 0) {
     $Ansible.Diff = @{

@@ -31,7 +31,7 @@ void WriteLines(DWORD which, const String& text) {
 // Ctrl+C and Ctrl+Break: the console's "Detener Proceso". The handler runs
 // on a thread of the system's; it raises the flag and wakes the main thread,
 // whose wait for a started program then sees the stop at once.
-class ConsoleStop final : public IStopSignal {
+class ConsoleStop final : public setup::IStopSignal {
  public:
   ConsoleStop() : thread_(::GetCurrentThreadId()) {
     active_.store(this);

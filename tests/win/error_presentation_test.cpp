@@ -200,7 +200,7 @@ class BoxWatcher {
   // what it saw.
   std::optional<SeenBox> Finish(app::Application& app) {
     while (!done_.load()) {
-      app.ProcessMessages();
+      app.Pump().ProcessMessages();
       ::Sleep(5);
     }
     thread_.join();
@@ -289,7 +289,7 @@ class ErrorPresentation : public ::testing::Test {
     other_ = std::make_unique<ThrowingForm>(*app_, u"Otra ventana");
     other_->Show();
     form_->Show();
-    app_->ProcessMessages();
+    app_->Pump().ProcessMessages();
     ASSERT_EQ(::GetActiveWindow(), form_->Handle());
   }
   void TearDown() override {
@@ -420,7 +420,7 @@ TEST_F(ErrorPresentation, OwnedByTheActiveWindowOthersDisabledWhileOpen) {
   // With the other window active, that one owns the box; the clicked form
   // is disabled like any other window of the application.
   other_->BringToFront();
-  app_->ProcessMessages();
+  app_->Pump().ProcessMessages();
   ASSERT_EQ(::GetActiveWindow(), other_->Handle());
   const std::optional<SeenBox> second =
       ClickWith([] { throw Exception(u"Otro dueño"); }, milliseconds(5000), nullptr, true);
@@ -505,7 +505,7 @@ TEST_F(ErrorPresentation, TheRealMessageLoopGoesOnAfterEachBox) {
   helper.join();
   EXPECT_EQ(texts, (std::vector<String>{u"En el bucle.", u"En el bucle."}));
   EXPECT_EQ(form_->Clicks, 2);
-  EXPECT_TRUE(app_->Terminated());
+  EXPECT_TRUE(app_->Pump().Terminated());
 }
 
 }  // namespace

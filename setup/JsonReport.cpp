@@ -14,6 +14,8 @@ const char* PhaseName(RunPhase phase) {
       return "identity";
     case RunPhase::Consulta:
       return "whatif";
+    case RunPhase::Verificacion:
+      return "verify";
   }
   return "";
 }
@@ -27,7 +29,8 @@ std::string ReportItemLine(const ItemResult& item) {
   line["phase"] = PhaseName(item.Phase);
   line["ok"] = item.Ok;
   if (!item.Ok) line["error"] = ToUtf8(item.Reason);
-  if (item.Phase != RunPhase::Registro) {
+  if (item.Phase == RunPhase::Verificacion) line["progId"] = ToUtf8(item.ProgId);
+  if (item.Phase == RunPhase::Identidad || item.Phase == RunPhase::Consulta) {
     line["progId"] = ToUtf8(item.ProgId);
     line["clsid"] = ToUtf8(item.Clsid);
     const RunAsValue& runAs = item.Identity.RunAs;

@@ -10,8 +10,8 @@
 namespace varnel::setup {
 
 // {"path", "phase", "ok", ["error",] ["progId", "clsid", "runAs"]}, with
-// phase "register", "identity" or "whatif"; runAs is null when the AppID
-// holds none.
+// phase "register", "identity", "whatif" or "verify" (which gives only the
+// progId); runAs is null when the AppID holds none.
 std::string ReportItemLine(const ItemResult& item);
 
 // {"summary": "success"|"errors", "servers", "failed", "seconds"}

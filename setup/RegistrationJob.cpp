@@ -1,5 +1,6 @@
 #include "setup/RegistrationJob.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <utility>
 
@@ -50,9 +51,10 @@ class Passes {
          IItemResults* results)
       : steps_(steps), progress_(progress), stop_(progress), outcome_(outcome), results_(results) {}
 
-  void Run(const TStringList& list) {
+  void Run(const TStringList& list, bool verify) {
     try {
       Both(list);
+      if (verify && !outcome_.Stopped) Verify(list);
     } catch (...) {
       outcome_.EndedAt = std::move(current_);
       if (outcome_.EndedAt) {
@@ -101,6 +103,33 @@ class Passes {
         if (item.Clsid.empty()) throw Exception(NotRegisteredReason(item.ProgId));
         steps_.AsignarPermisosDcom(item.Clsid, stop_, item.Identity);
       });
+    }
+    current_.reset();
+    if (stop_.StopRequested()) {
+      outcome_.Stopped = true;
+      outcome_.NotHandled = count - handled;
+    }
+  }
+
+  // Activates each server whose two steps succeeded, as a client would, and
+  // releases it: proof that DCOM can launch it under its new identity.
+  void Verify(const TStringList& list) {
+    std::vector<String> verified;
+    for (const String& path : list)
+      if (std::none_of(outcome_.Items.begin(), outcome_.Items.end(),
+                       [&](const ItemResult& item) { return item.Path == path && !item.Ok; }))
+        verified.push_back(path);
+    const auto count = static_cast<std::int32_t>(verified.size());
+    progress_.Finalizar();
+    progress_.Inicializar(count, true);
+    progress_.MensajeDelProceso(u"Verificando servidores DCOM...");
+    std::int32_t handled = 0;
+    for (const String& path : verified) {
+      current_ = ItemResult{
+          .Path = path, .Phase = RunPhase::Verificacion, .ProgId = ProgIdFor(BaseName(path))};
+      if (!StartItem(BaseName(path))) break;
+      ++handled;
+      DoItem([&](ItemResult& item) { steps_.Verificar(item.ProgId); });
     }
     current_.reset();
     if (stop_.StopRequested()) {
@@ -175,9 +204,9 @@ class Passes {
 }  // namespace
 
 void ProcesarServidores(IRunSteps& steps, progress::IRunProgress& progress, const TStringList& list,
-                        JobOutcome& outcome, IItemResults* results) {
+                        JobOutcome& outcome, IItemResults* results, bool verify) {
   try {
-    Passes(steps, progress, outcome, results).Run(list);
+    Passes(steps, progress, outcome, results).Run(list, verify);
   } catch (...) {
     // The window is finished on every way out; the first failure is the one
     // that reaches the user.
@@ -222,7 +251,7 @@ JobOutcome RegistrationJob::Ejecutar(const JobRequest& request, const ProgressFa
                                      IItemResults* results) {
   return Run(request, [&](JobOutcome& outcome) {
     const std::unique_ptr<progress::IRunProgress> window = progress();
-    ProcesarServidores(steps_, *window, *gSlArchivos, outcome, results);
+    ProcesarServidores(steps_, *window, *gSlArchivos, outcome, results, request.Verificar);
   });
 }
 

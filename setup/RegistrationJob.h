@@ -38,6 +38,7 @@ struct JobRequest {
   String Confirmacion{};
   int Modo = 0;  // 0 "Directorio", 1 "Programa"
   String Ruta{};
+  bool Verificar = false;  // a third pass activates each prepared server
 };
 
 // With "Este usuario" selected, in this order: a user name, a password, and
@@ -48,7 +49,7 @@ void ValidarCredenciales(bool esteUsuario, const String& usuario, const String& 
 // A run needs a folder (mode 0) or a program (any other mode).
 void ValidarRuta(int modo, const String& ruta);
 
-enum class RunPhase { Registro, Identidad, Consulta };
+enum class RunPhase { Registro, Identidad, Consulta, Verificacion };
 
 // What became of one server in one phase.
 struct ItemResult {
@@ -107,6 +108,9 @@ class IRunSteps {
   // Reads the RunAs DCOM reads for the class `guid` into `record`, first
   // finding the class's AppID when the record has none yet.
   virtual void LeerIdentidad(const String& guid, IdentityRecord& record) = 0;
+  // Activates the class of `progId` as a local server and releases it; a
+  // failed activation fails with a reason that gives its code.
+  virtual void Verificar(const String& progId) = 0;
 };
 
 using ProgressFactory = std::function<std::unique_ptr<progress::IRunProgress>()>;
@@ -120,8 +124,11 @@ using ProgressFactory = std::function<std::unique_ptr<progress::IRunProgress>()>
 // item (and again once its label is shown): after a stop no further program
 // is started and phase 2 does not begin. `outcome.Items` holds every item's
 // result, also after a failure, and `outcome.EndedAt` the item it ended at.
+// With `verify`, a third pass activates each server whose two steps
+// succeeded (IRunSteps::Verificar).
 void ProcesarServidores(IRunSteps& steps, progress::IRunProgress& progress, const TStringList& list,
-                        JobOutcome& outcome, IItemResults* results = nullptr);
+                        JobOutcome& outcome, IItemResults* results = nullptr,
+                        bool verify = false);
 
 class RegistrationJob {
  public:

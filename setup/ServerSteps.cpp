@@ -1,5 +1,8 @@
 #include "setup/ServerSteps.h"
 
+#include "runtime/Exceptions.h"
+#include "setup/ActivationReason.h"
+
 namespace varnel::setup {
 
 ServerSteps::ServerSteps(JobServices& services, const IIdentitySource& identity)
@@ -28,6 +31,18 @@ void ServerSteps::LeerIdentidad(const String& guid, IdentityRecord& record) {
   if (record.AppId.empty()) record.AppId = ClassAppIdKey(services_.AppIds, guid);
   record.RunAs = services_.AppIds.ReadRunAs(record.AppId);
   record.RunAsRead = true;
+}
+
+void ServerSteps::Verificar(const String& progId) {
+  dcom_->SetServerName(progId);
+  try {
+    // The component's own setter keeps only the text of a failure; the
+    // connection below it keeps the result code the reason is chosen by.
+    dcom_->TDCOMConnection::SetConnected(true);
+  } catch (const EOleSysError& e) {
+    throw Exception(ActivationFailureReason(e.ErrorCode, e.Message()));
+  }
+  dcom_->SetConnected(false);
 }
 
 }  // namespace varnel::setup

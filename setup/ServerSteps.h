@@ -26,6 +26,7 @@ class ServerSteps final : public IRunSteps {
   void AsignarPermisosDcom(const String& guid, const IStopSignal& stop,
                            IdentityRecord& record) override;
   void LeerIdentidad(const String& guid, IdentityRecord& record) override;
+  void Verificar(const String& progId) override;
 
  private:
   JobServices& services_;

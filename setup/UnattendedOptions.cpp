@@ -28,7 +28,7 @@ IdentityOption ParseIdentity(const String& value) {
 UnattendedOptions ParseUnattendedOptions(const std::vector<String>& arguments) {
   UnattendedOptions options;
   std::optional<String> dir, program, identity, user, passwordVariable, log;
-  bool whatIf = false, help = false;
+  bool whatIf = false, verify = false, help = false;
 
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const String& argument = arguments[i];
@@ -61,6 +61,8 @@ UnattendedOptions ParseUnattendedOptions(const std::vector<String>& arguments) {
       value(log);
     else if (name == u"whatif")
       flag(whatIf);
+    else if (name == u"verify")
+      flag(verify);
     else
       throw EUsageError(u"Opción desconocida: " + argument + u".");
   }
@@ -82,7 +84,9 @@ UnattendedOptions ParseUnattendedOptions(const std::vector<String>& arguments) {
   options.Usuario = user.value_or(String());
   options.PasswordVariable = passwordVariable.value_or(String());
   options.LogPath = log.value_or(String());
+  if (whatIf && verify) throw EUsageError(u"/verify no va con /whatif: no se activa nada.");
   options.WhatIf = whatIf;
+  options.Verify = verify;
   return options;
 }
 
@@ -99,6 +103,7 @@ String UnattendedUsage() {
          u"                         (la contraseña se lee de esa variable de entorno)\n"
          u"  /log <archivo>         informe JSON Lines (UTF-8), creado o reemplazado\n"
          u"  /whatif                solo informa: no inicia programas ni cambia nada\n"
+         u"  /verify                al final activa cada servidor preparado, como un cliente\n"
          u"Códigos de salida: 0 todo bien, 1 hubo errores o se detuvo, 2 línea de comandos o\n"
          u"credenciales rechazadas, 3 no se encontraron servidores.";
 }

@@ -35,6 +35,8 @@ struct UnattendedOptions {
   String PasswordVariable;
   String LogPath;  // empty: no report file
   bool WhatIf = false;
+  // After the identity phase, each prepared server is activated once.
+  bool Verify = false;
 };
 
 // The arguments after the program name, as CommandLineToArgvW splits them.

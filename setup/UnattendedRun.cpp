@@ -18,10 +18,12 @@ class Reporter final : public IItemResults {
   explicit Reporter(UnattendedOutput& output) : output_(output) {}
 
   void ResultadoDelItem(const ItemResult& item) override {
-    static constexpr const char16_t* kPhaseWord[] = {u"Registro ", u"Identidad", u"Consulta "};
+    static constexpr const char16_t* kPhaseWord[] = {u"Registro ", u"Identidad", u"Consulta ",
+                                                     u"Arranque "};
     String line = String(kPhaseWord[static_cast<int>(item.Phase)]) + u" " + item.Path + u": ";
     line += item.Ok ? u"correcto" : u"ERROR: " + item.Reason;
-    if (item.Phase != RunPhase::Registro) {
+    if (item.Phase == RunPhase::Verificacion) line += u"; " + item.ProgId;
+    if (item.Phase == RunPhase::Identidad || item.Phase == RunPhase::Consulta) {
       const RunAsValue& runAs = item.Identity.RunAs;
       line += u"; " + item.ProgId + u" " + (item.Clsid.empty() ? u"(sin CLSID)" : item.Clsid) +
               u", RunAs " + (runAs.ValuePresent ? u"\"" + runAs.Text + u"\"" : u"(ninguno)");
@@ -84,7 +86,8 @@ int RunUnattended(const UnattendedOptions& options, const String& password, JobS
                            .Contrasena = password,
                            .Confirmacion = password,
                            .Modo = options.Modo,
-                           .Ruta = options.Path};
+                           .Ruta = options.Path,
+                           .Verificar = options.Verify};
   const OptionsIdentity identity(options, password);
   ServerSteps steps(services, identity);
   RegistrationJob job(steps, services.Folders);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "runtime/Exceptions.h"
+#include "setup/ActivationReason.h"
 #include "setup/CommandRunner.h"
 #include "setup/IdentityCommand.h"
 
@@ -545,4 +546,20 @@ TEST(AsignarPermisosDcom, WrapperKeepsOnlyTheMessage) {
   } catch (const Exception& e) {
     EXPECT_EQ(e.Message(), u"System Error.  Code: 6.\r\nThe handle is invalid");
   }
+}
+
+// --- Activation ------------------------------------------------------------
+
+TEST(ActivationFailureReason, NamesTheCommonCodesAndAlwaysShowsTheCode) {
+  EXPECT_EQ(
+      ActivationFailureReason(static_cast<std::int32_t>(0x80080005u), u"Server execution failed"),
+      u"No se pudo activar el servidor: el servidor no se inició (0x80080005).");
+  const String logon = ActivationFailureReason(static_cast<std::int32_t>(0x8000401Au), u"");
+  EXPECT_NE(logon.find(u"no puede iniciar sesión"), String::npos);
+  EXPECT_TRUE(logon.ends_with(u"(0x8000401A)."));
+  // Any other code keeps the system's words, without their last full stop.
+  EXPECT_EQ(ActivationFailureReason(static_cast<std::int32_t>(0x80070002u),
+                                    u"El sistema no puede encontrar el archivo especificado.\r\n"),
+            u"No se pudo activar el servidor: El sistema no puede encontrar el archivo "
+            u"especificado (0x80070002).");
 }

@@ -247,7 +247,7 @@ class RecordingSteps final : public IRunSteps, public IItemResults {
   std::vector<String> events;
   std::map<String, String> descriptions;  // path -> FileDescription
   std::map<String, String> guids;         // progId -> guid
-  String failVersionOf, failRegisterOf, failIdentityOf;
+  String failVersionOf, failRegisterOf, failIdentityOf, failVerifyOf;
   String serverName;
   // A click on "Detener Proceso" taken while this event happens (the
   // window's pump, or the wait for a started program); empty: never.
@@ -310,6 +310,10 @@ class RecordingSteps final : public IRunSteps, public IItemResults {
     if (stop.StopRequested()) throw Exception(u"No se esperó.");
     record.RunAsRead = true;
     record.RunAs = {true, true, u"Interactive User"};
+  }
+  void Verificar(const String& progId) override {
+    Happened(u"Verificar " + progId);
+    if (progId == failVerifyOf) throw Exception(u"no se activa");
   }
   void LeerIdentidad(const String& guid, IdentityRecord& record) override {
     events.push_back(u"LeerIdentidad " + guid);
@@ -520,6 +524,32 @@ TEST(ProcesarServidores, AnEarlyEndKeepsWhatFailedBeforeIt) {
   ASSERT_EQ(outcome.Errores.Count(), 1);
   EXPECT_EQ(outcome.Items.size(), 1u);
   EXPECT_FALSE(outcome.Stopped);
+}
+
+TEST(ProcesarServidores, VerificationActivatesOnlyTheServersBothStepsPrepared) {
+  RecordingSteps steps;
+  steps.failRegisterOf = u"C:\\S\\Uno.exe";
+  steps.guids[u"Uno.UnoDMR"] = u"{1}";
+  steps.guids[u"Dos.DosDMR"] = u"{2}";
+  steps.guids[u"Tres.TresDMR"] = u"{3}";
+  steps.failVerifyOf = u"Tres.TresDMR";
+  JobOutcome outcome;
+  {
+    const auto progress = steps.CrearVentanaDeProgreso();
+    ProcesarServidores(steps, *progress,
+                       Paths({u"C:\\S\\Uno.exe", u"C:\\S\\Dos.exe", u"C:\\S\\Tres.exe"}), outcome,
+                       &steps, /*verify=*/true);
+  }
+  std::vector<String> verified;
+  for (const String& e : steps.events)
+    if (e.starts_with(u"Verificar ")) verified.push_back(e);
+  EXPECT_EQ(verified, (std::vector<String>{u"Verificar Dos.DosDMR", u"Verificar Tres.TresDMR"}));
+  ASSERT_EQ(outcome.Items.size(), 8u);
+  EXPECT_EQ(outcome.Items[6].Phase, RunPhase::Verificacion);
+  EXPECT_TRUE(outcome.Items[6].Ok);
+  EXPECT_FALSE(outcome.Items[7].Ok);
+  ASSERT_EQ(outcome.Errores.Count(), 2);
+  EXPECT_EQ(outcome.Errores[1], u"C:\\S\\Tres.exe: no se activa");
 }
 
 // --- the job around the passes ---------------------------------------------

@@ -29,7 +29,7 @@ forms::FormSpec WindowSpec(HWND owner) {
 // The bar as a control of the toolkit: the window is the gauge's own.
 class GaugeControl : public forms::Control {
  public:
-  GaugeControl(forms::Form& form, const ControlSpec& row, TProgressBarModel& model)
+  GaugeControl(forms::Form& form, const ControlSpec& row, const TProgressBarModel& model)
       : Control(form, row),
         gauge_(form.Host(), form.ParentWindowFor(row),
                RECT{row.Left, row.Top, row.Left + row.Width, row.Top + row.Height}, model) {

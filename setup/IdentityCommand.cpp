@@ -98,6 +98,16 @@ String NotRegisteredReason(StringView progId) {
          u".";
 }
 
+bool IdentityHolds(const RunAsValue& before, IdentityOption option, StringView usuario,
+                   const std::optional<String>& storedPassword, StringView contrasena) {
+  if (!before.KeyExists) return false;
+  const std::optional<String> expected = ExpectedRunAs(option, usuario);
+  if (!expected) return !before.ValuePresent;
+  if (!before.ValuePresent || before.Text != *expected) return false;
+  if (option != IdentityOption::EsteUsuario) return true;
+  return storedPassword && *storedPassword == contrasena;
+}
+
 void JudgeRunAs(const RunAsValue& found, StringView appIdKeyName, IdentityOption option,
                 StringView usuario) {
   if (!found.KeyExists) throw Exception(MissingAppIdReason(appIdKeyName));

@@ -40,9 +40,15 @@ String AppIdFor(StringView clsid, const std::optional<String>& classAppId);
 // What the identity step of one server did, filled in as it goes, so that a
 // failure still leaves what was known up to it.
 struct IdentityRecord {
-  String AppId;            // the AppID handed to DComPerm
-  bool RunAsRead = false;  // RunAs was read back after DComPerm ended
-  RunAsValue RunAs;        // what it held then
+  String AppId;             // the AppID handed to DComPerm
+  bool BeforeRead = false;  // RunAs was read before anything was started
+  RunAsValue Before;        // what it held then
+  bool RunAsRead = false;   // RunAs was read back after DComPerm ended
+  RunAsValue RunAs;         // what it held then
+  // The step set the identity anew (for an inquiry: it would); false when
+  // the AppID already held it and DComPerm was not started.
+  bool Changed = false;
+  String Note;  // why an identity already in place could not be told, if so
 };
 
 // The reasons of a failed identity step, as the summary shows them.
@@ -52,6 +58,17 @@ String NotRegisteredReason(StringView progId);
 // What RunAs must read once the tool has set `option`: the account text, or
 // no value at all (nullopt) for the launching user.
 std::optional<String> ExpectedRunAs(IdentityOption option, StringView usuario);
+
+// Whether `before` already holds what `option` would set: the account text
+// for the two named accounts, no value for the launching user. For "Este
+// usuario" the stored launch password must be known and equal too;
+// `storedPassword` is nullopt where it cannot be read.
+bool IdentityHolds(const RunAsValue& before, IdentityOption option, StringView usuario,
+                   const std::optional<String>& storedPassword, StringView contrasena);
+
+// The note of an identity that may already be in place but cannot be told.
+inline constexpr char16_t kPasswordUnreadable[] =
+    u"No se pudo leer la contraseña guardada de la AppID: la identidad se asigna de nuevo.";
 
 // Throws Exception with a reason naming the AppID and what RunAs holds when
 // `found` is not what `option` leaves behind.

@@ -127,8 +127,7 @@ using ProgressFactory = std::function<std::unique_ptr<progress::IRunProgress>()>
 // With `verify`, a third pass activates each server whose two steps
 // succeeded (IRunSteps::Verificar).
 void ProcesarServidores(IRunSteps& steps, progress::IRunProgress& progress, const TStringList& list,
-                        JobOutcome& outcome, IItemResults* results = nullptr,
-                        bool verify = false);
+                        JobOutcome& outcome, IItemResults* results = nullptr, bool verify = false);
 
 class RegistrationJob {
  public:

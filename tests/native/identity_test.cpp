@@ -563,3 +563,26 @@ TEST(ActivationFailureReason, NamesTheCommonCodesAndAlwaysShowsTheCode) {
             u"No se pudo activar el servidor: El sistema no puede encontrar el archivo "
             u"especificado (0x80070002).");
 }
+
+// --- An identity already in place -------------------------------------------
+
+TEST(IdentityHolds, EachOptionAgainstWhatTheAppIdHolds) {
+  const RunAsValue none{true, false, u""};
+  const RunAsValue interactive{true, true, u"Interactive User"};
+  const RunAsValue juan{true, true, u"DOM\\juan"};
+  EXPECT_TRUE(IdentityHolds(none, IdentityOption::UsuarioInicial, u"", {}, u""));
+  EXPECT_FALSE(IdentityHolds(interactive, IdentityOption::UsuarioInicial, u"", {}, u""));
+  EXPECT_TRUE(IdentityHolds(interactive, IdentityOption::UsuarioInteractivo, u"", {}, u""));
+  EXPECT_FALSE(IdentityHolds(none, IdentityOption::UsuarioInteractivo, u"", {}, u""));
+  EXPECT_FALSE(IdentityHolds(RunAsValue{}, IdentityOption::UsuarioInicial, u"", {}, u""))
+      << "no key: nothing is in place";
+  // A named account holds only with its stored password known and equal;
+  // Wine keeps no launch secrets, so this is proven here, with the values.
+  EXPECT_TRUE(
+      IdentityHolds(juan, IdentityOption::EsteUsuario, u"DOM\\juan", String(u"clave"), u"clave"));
+  EXPECT_FALSE(
+      IdentityHolds(juan, IdentityOption::EsteUsuario, u"DOM\\juan", String(u"otra"), u"clave"));
+  EXPECT_FALSE(IdentityHolds(juan, IdentityOption::EsteUsuario, u"DOM\\juan", std::nullopt, u""));
+  EXPECT_FALSE(
+      IdentityHolds(juan, IdentityOption::EsteUsuario, u"DOM\\pedro", String(u"clave"), u"clave"));
+}

@@ -185,6 +185,30 @@ TEST(Unattended, WhatIfReportsWithoutChangingAnything) {
   EXPECT_TRUE((*nada)["runAs"].is_null());
 }
 
+// /verify activates each prepared server as a client would: the stand-in
+// that serves its class passes, the one that refuses to make objects fails
+// with the access-denied reason and its code.
+TEST(Unattended, VerifyActivatesEachPreparedServer) {
+  const ServerKeys keys({u"UxUnSirve", u"UxUnNiega"});
+  const TempFolder folder(u"UxUnVerify");
+  const String serves = folder.File(u"UxUnSirve.exe");
+  const String refuses = folder.File(u"UxUnNiega.exe");
+  CopyFileTo(ServerFixture(u"server"), serves);
+  CopyFileTo(ServerFixture(u"server_refuse"), refuses);
+  const Outcome outcome =
+      RunUnattended(u"UxUnVerify", u"/dir " + folder.Path() + u" /identity interactive /verify");
+  EXPECT_EQ(outcome.ExitCode, 1u) << U8(outcome.Output);
+  const json* good = Line(outcome, serves, "verify");
+  const json* bad = Line(outcome, refuses, "verify");
+  ASSERT_TRUE(good && bad) << U8(outcome.Output);
+  EXPECT_EQ((*good)["ok"], true);
+  EXPECT_EQ((*bad)["ok"], false);
+  const String reason = FromUtf8((*bad)["error"].get<std::string>());
+  EXPECT_TRUE(Contains(reason, u"acceso denegado (0x80070005)")) << U8(reason);
+  EXPECT_EQ((*Line(outcome, refuses, "identity"))["ok"], true) << "its identity was set";
+  EXPECT_EQ(outcome.Report.back()["failed"], 1);
+}
+
 // The password's variable is taken out of the environment before anything
 // starts. Here it is the one the stand-in DComPerm writes its record to: the
 // tool sets the identity, and a record would show that it saw the variable.

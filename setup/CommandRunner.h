@@ -13,8 +13,9 @@
 
 namespace varnel::setup {
 
-// The setup window as the identity step reads it, at every call: a change
-// made while a run pumps messages applies to the servers handled after it.
+// The identity option as the identity step reads it, at every call: the
+// setup window's controls (a change made while a run pumps messages applies
+// to the servers handled after it) or the command line's switches.
 class IIdentitySource {
  public:
   virtual ~IIdentitySource() = default;

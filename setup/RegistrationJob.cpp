@@ -163,19 +163,17 @@ class Passes {
   // item's, with its reason, and the run goes on.
   template <typename Step>
   void DoItem(Step step) {
-    ItemResult item = std::move(*current_);
-    current_.reset();
+    ItemResult item = *current_;
     try {
       step(item);
       item.Ok = true;
     } catch (const std::exception&) {
       item.Reason = CurrentExceptionMessage();
     }
-    if (!item.Identity.AppId.empty() && !item.Identity.RunAsRead) {
-      // What the AppID holds after a step that ended before reading it back
-      // (a stop, a refused start): a report says it, the window has no use.
-      if (results_) ReadBack(item);
-    }
+    current_.reset();
+    // What the AppID holds after a step that ended before reading it back
+    // (a stop, a refused start), so the outcome says what is in place.
+    if (!item.Identity.AppId.empty() && !item.Identity.RunAsRead) ReadBack(item);
     if (!item.Ok) outcome_.Errores.Add(item.Path + u": " + item.Reason);
     outcome_.Items.push_back(std::move(item));
     if (results_) results_->ResultadoDelItem(outcome_.Items.back());
@@ -188,7 +186,7 @@ class Passes {
       steps_.LeerIdentidad(item.Clsid, now);
       item.Identity.RunAs = now.RunAs;
     } catch (const std::exception&) {
-      // Unknown: the report shows none rather than losing the item's result.
+      // Unknown: the outcome shows none rather than losing the item's result.
     }
   }
 
@@ -223,8 +221,8 @@ void RegistrationJob::BuscarArchivos(const String& folder, const String& mask, b
   FileSearch(folders_, *gSlArchivos).BuscarArchivos(folder, mask, recursive);
 }
 
-template <typename Passes>
-JobOutcome RegistrationJob::Run(const JobRequest& request, Passes passes) {
+template <typename Body>
+JobOutcome RegistrationJob::Run(const JobRequest& request, Body passes) {
   // A refusal leaves from here: nothing has run.
   ValidarCredenciales(request.EsteUsuario, request.Usuario, request.Contrasena,
                       request.Confirmacion);
@@ -265,8 +263,11 @@ JobOutcome RegistrationJob::Consultar(const JobRequest& request, IItemResults& r
         item.Clsid = steps_.ServerGUID();
         if (!item.Clsid.empty()) steps_.LeerIdentidad(item.Clsid, item.Identity);
       } catch (...) {
-        item.Reason = CurrentExceptionMessage();
-        outcome.EndedAt = std::move(item);
+        // The early end names the server, not what was read of it.
+        outcome.EndedAt = ItemResult{.Path = item.Path,
+                                     .Phase = item.Phase,
+                                     .Reason = CurrentExceptionMessage(),
+                                     .ProgId = item.ProgId};
         throw;
       }
       item.Ok = true;

@@ -67,7 +67,7 @@ struct ItemResult {
 struct JobOutcome {
   std::int32_t Servers = 0;       // paths collected
   TStringList Errores;            // "path: reason", one per failed step
-  std::vector<ItemResult> Items;  // in the order handled, both phases
+  std::vector<ItemResult> Items;  // in the order handled, every pass
   bool Stopped = false;           // the user asked to stop
   // Servers that a stop kept from one of their steps: after a stop in
   // phase 1 that is every server, since none got its identity.
@@ -147,8 +147,8 @@ class RegistrationJob {
  private:
   // Validates, collects into gSlArchivos and, when it holds any, runs
   // `passes` over it; a failure on the way is the outcome's early end.
-  template <typename Passes>
-  JobOutcome Run(const JobRequest& request, Passes passes);
+  template <typename Body>
+  JobOutcome Run(const JobRequest& request, Body passes);
   void BuscarArchivos(const String& folder, const String& mask, bool recursive);
 
   IRunSteps& steps_;

@@ -38,6 +38,8 @@ class TFrmVarnel : public forms::Form, private IIdentitySource {
   forms::Edit* EdtDirSvrDcom = nullptr;
   forms::PictureButton* BitBtnDirServ = nullptr;
   forms::PictureButton* BitBtnAceptar = nullptr;
+  // The connection component the run writes ServerName to; the run's steps
+  // own it and keep it as long as the window.
   SDCOMConnection* DCOM = nullptr;
   forms::RadioGroup* RdgTipRegi = nullptr;
   forms::Image* Image1 = nullptr;

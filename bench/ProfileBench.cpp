@@ -76,9 +76,14 @@ class TimedAppIds final : public IAppIdRegistry {
   RunAsValue ReadRunAs(const String& keyName) override {
     return times_.Time("runas_readback", [&] { return inner_.ReadRunAs(keyName); });
   }
-  std::optional<String> ReadClassAppId(const String& clsidKeyName) override {
-    return times_.Time("class_appid", [&] { return inner_.ReadClassAppId(clsidKeyName); });
+  std::optional<String> ReadClassAppId(const String& clsidKeyName, RegistryView view) override {
+    return times_.Time("class_appid", [&] { return inner_.ReadClassAppId(clsidKeyName, view); });
   }
+  std::optional<String> ReadLocalServer32(const String& clsidKeyName, RegistryView view) override {
+    return times_.Time("local_server",
+                       [&] { return inner_.ReadLocalServer32(clsidKeyName, view); });
+  }
+  bool CanWriteIdentities() override { return inner_.CanWriteIdentities(); }
 
  private:
   StepTimes& times_;

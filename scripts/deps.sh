@@ -2,6 +2,7 @@
 # only when one of them is missing.
 varnel_packages="cmake ninja-build g++ libgtest-dev googletest zlib1g-dev
 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
 libz-mingw-w64-dev wine64 fonts-wine xvfb xauth clang libclang-rt-14-dev
 nlohmann-json3-dev ansible ansible-lint clang-format"
 

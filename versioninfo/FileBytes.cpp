@@ -1,5 +1,6 @@
 #include "versioninfo/FileBytes.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -40,6 +41,29 @@ std::uint32_t StreamFileReader::ReadAll(const String& path, std::vector<std::byt
   in.seekg(0, std::ios::beg);
   bytes.resize(static_cast<std::size_t>(size));
   if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size)) return kErrorReadFault;
+  return 0;
+}
+
+std::uint32_t ReadFilePart(const String& path, std::uint64_t offset, std::size_t count,
+                           std::vector<std::byte>& bytes) {
+  bytes.clear();
+  const std::filesystem::path file = ToPath(path);
+  std::error_code ec;
+  if (std::filesystem::is_directory(file, ec)) return kErrorAccessDenied;
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return OpenFailure(file);
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  if (size < 0) return kErrorReadFault;
+  if (offset >= static_cast<std::uint64_t>(size)) return 0;
+  const std::uint64_t available = static_cast<std::uint64_t>(size) - offset;
+  bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(count, available)));
+  in.seekg(static_cast<std::streamoff>(offset), std::ios::beg);
+  if (!bytes.empty() &&
+      !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) {
+    bytes.clear();
+    return kErrorReadFault;
+  }
   return 0;
 }
 

@@ -26,4 +26,10 @@ class StreamFileReader final : public IFileReader {
   std::uint32_t ReadAll(const String& path, std::vector<std::byte>& bytes) override;
 };
 
+// Up to `count` bytes of the file from `offset` on, fewer where the file
+// ends (none past its end); 0, or the Windows error code that says why the
+// file can't be read. For headers, where reading the whole file is waste.
+std::uint32_t ReadFilePart(const String& path, std::uint64_t offset, std::size_t count,
+                           std::vector<std::byte>& bytes);
+
 }  // namespace varnel

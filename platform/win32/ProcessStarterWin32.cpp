@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "platform/win32/Errors.h"
+#include "platform/win32/ProcessWait.h"
 #include "platform/win32/Text.h"
 #include "platform/win32/Unique.h"
 
@@ -16,27 +17,8 @@ class StartedProcessWin32 final : public IStartedProcess {
 
   bool HasHandle() const override { return static_cast<bool>(process_); }
 
-  bool Ended() override {
-    switch (::WaitForSingleObject(process_.get(), 0)) {
-      case WAIT_OBJECT_0:
-        return true;
-      case WAIT_TIMEOUT:
-        return false;
-      default:
-        RaiseLastOSError();
-    }
-  }
-
-  WaitResult WaitOnce() override {
-    HANDLE handles[] = {process_.get()};
-    // MWMO_INPUTAVAILABLE: input that is already queued wakes us too, not
-    // only input that arrives after the call.
-    const DWORD result =
-        ::MsgWaitForMultipleObjectsEx(1, handles, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    if (result == WAIT_OBJECT_0) return WaitResult::Ended;
-    if (result == WAIT_OBJECT_0 + 1) return WaitResult::InputAvailable;
-    RaiseLastOSError();
-  }
+  bool Ended() override { return ProcessEnded(process_.get()); }
+  WaitResult WaitOnce() override { return WaitForProcessOrInput(process_.get()); }
 
  private:
   UniqueHandle process_;

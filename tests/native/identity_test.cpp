@@ -106,12 +106,16 @@ class FakeRegistry final : public IAppIdRegistry {
     if (key == keys.end()) return {};
     return {true, key->second.has_value(), key->second.value_or(String())};
   }
-  std::optional<String> ReadClassAppId(const String& clsidKeyName) override {
+  std::optional<String> ReadClassAppId(const String& clsidKeyName, RegistryView) override {
     reads.push_back(u"CLSID " + clsidKeyName);
     const auto found = classAppIds.find(clsidKeyName);
     if (found == classAppIds.end()) return std::nullopt;
     return found->second;
   }
+  std::optional<String> ReadLocalServer32(const String&, RegistryView) override {
+    return std::nullopt;
+  }
+  bool CanWriteIdentities() override { return true; }
   std::map<String, std::optional<String>> keys;  // key name -> RunAs (nullopt: no value)
   std::map<String, String> classAppIds;          // CLSID -> its "AppID" value
   std::vector<String> reads;

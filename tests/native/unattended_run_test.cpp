@@ -53,9 +53,13 @@ class Untouched final : public IVersionSource,
 class UnreadableAppIds final : public IAppIdRegistry {
  public:
   RunAsValue ReadRunAs(const String&) override { return {}; }
-  std::optional<String> ReadClassAppId(const String&) override {
+  std::optional<String> ReadClassAppId(const String&, RegistryView) override {
     throw Exception(u"Acceso denegado.");
   }
+  std::optional<String> ReadLocalServer32(const String&, RegistryView) override {
+    throw Exception(u"Acceso denegado.");
+  }
+  bool CanWriteIdentities() override { return true; }
 };
 
 class NoStop final : public IStopSignal {

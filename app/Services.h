@@ -5,12 +5,17 @@
 #include <windows.h>
 
 #include "platform/win32/AppIdRegistryWin32.h"
+#include "platform/win32/CapturingStarterWin32.h"
 #include "platform/win32/ClassRegistryWin32.h"
 #include "platform/win32/ClockWin32.h"
+#include "platform/win32/CredentialCheckWin32.h"
 #include "platform/win32/FolderEnumeratorWin32.h"
+#include "platform/win32/PathNamesWin32.h"
 #include "platform/win32/ProcessStarterWin32.h"
+#include "platform/win32/ProgramFoldersWin32.h"
 #include "platform/win32/VersionSourceWin32.h"
 #include "setup/JobServices.h"
+#include "versioninfo/PeMachine.h"
 
 namespace varnel::app {
 
@@ -33,6 +38,11 @@ class Services {
   win32::FolderEnumeratorWin32 folders_;
   win32::ClassRegistryWin32 classes_;
   win32::TLocalClock clock_;
+  win32::CapturingStarterWin32 tools_;
+  win32::ProgramFoldersWin32 programs_;
+  win32::CredentialCheckWin32 logons_;
+  PeMachineReader machines_;
+  win32::PathNamesWin32 paths_;
   setup::JobServices job_;
 };
 

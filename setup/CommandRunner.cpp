@@ -3,6 +3,8 @@
 #include <exception>
 
 #include "runtime/Exceptions.h"
+#include "setup/DComPermLocation.h"
+#include "setup/DComPermOutput.h"
 
 namespace varnel::setup {
 
@@ -23,8 +25,8 @@ auto WithPlainException(Body&& body) -> decltype(body()) {
 
 }  // namespace
 
-String ClassAppIdKey(IAppIdRegistry& registry, const String& guid) {
-  return AppIdFor(guid, registry.ReadClassAppId(AppIdKeyName(guid)));
+String ClassAppIdKey(IAppIdRegistry& registry, const String& guid, RegistryView view) {
+  return AppIdFor(guid, registry.ReadClassAppId(AppIdKeyName(guid), view));
 }
 
 namespace {
@@ -48,21 +50,26 @@ CommandRunner::Outcome CommandRunner::StartAndWait(const String& program, const 
     String refusal;
     const std::unique_ptr<IStartedProcess> process = starter_.Start(program, parameters, refusal);
     if (!process) throw Exception(NotStartedReason(nombre, refusal));
-    // Nothing to wait on: the file went to a program that was already running.
-    if (!process->HasHandle()) return Outcome::NotAwaited;
-    for (;;) {
-      pump_.ProcessMessages();
-      if (process->Ended()) return Outcome::Ended;
-      // The application is closing: leave the program running on its own.
-      if (pump_.Terminated()) return Outcome::NotAwaited;
-      // The user asked to stop: never kill the program, it may be half-way
-      // through writing the registry.
-      if (stop && stop->StopRequested()) throw Exception(NotAwaitedReason(nombre));
-      // Whichever woke us, the next pass pumps and looks again, so what
-      // arrived together with the end is dispatched too.
-      process->WaitOnce();
-    }
+    return Wait(*process, nombre, stop);
   });
+}
+
+CommandRunner::Outcome CommandRunner::Wait(IStartedProcess& process, const String& nombre,
+                                           const IStopSignal* stop) {
+  // Nothing to wait on: the file went to a program that was already running.
+  if (!process.HasHandle()) return Outcome::NotAwaited;
+  for (;;) {
+    pump_.ProcessMessages();
+    if (process.Ended()) return Outcome::Ended;
+    // The application is closing: leave the program running on its own.
+    if (pump_.Terminated()) return Outcome::NotAwaited;
+    // The user asked to stop: never kill the program, it may be half-way
+    // through writing the registry.
+    if (stop && stop->StopRequested()) throw Exception(NotAwaitedReason(nombre));
+    // Whichever woke us, the next pass pumps and looks again, so what
+    // arrived together with the end is dispatched too.
+    process.WaitOnce();
+  }
 }
 
 void CommandRunner::EjecutarYEsperar(const String& program, const String& parameters,
@@ -74,11 +81,17 @@ void CommandRunner::SetIdentity(const String& appId, IdentityOption option, cons
                                 const String& contrasena, const IStopSignal* stop,
                                 IdentityRecord& record) {
   const String program = kDComPermProgram;
-  const Outcome outcome =
-      StartAndWait(program, DComPermParameters(option, appId, usuario, contrasena), program, stop);
+  if (dcomPerm_.empty()) throw Exception(kDComPermNotFound);
+  String refusal;
+  const std::unique_ptr<ICapturedProcess> tool = tools_.StartCaptured(
+      dcomPerm_, DComPermParameters(option, appId, usuario, contrasena), refusal);
+  if (!tool) throw Exception(NotStartedReason(program, refusal));
+  record.Changed = true;
   // Only a tool seen to end can be judged; when the application is closing it
   // may still be at work.
-  if (outcome != Outcome::Ended) return;
+  if (Wait(*tool, program, stop) != Outcome::Ended) return;
+  const String failure = DComPermFailure(tool->Output());
+  if (!failure.empty()) throw Exception(u"DComPerm: " + failure);
   record.RunAs = registry_.ReadRunAs(appId);
   record.RunAsRead = true;
   JudgeRunAs(record.RunAs, appId, option, usuario);
@@ -89,10 +102,11 @@ void CommandRunner::AsignarPermisosDcom(const String& guid, const IIdentitySourc
   IdentityRecord own;
   IdentityRecord& found = record ? *record : own;
   WithPlainException([&] {
-    found.AppId = ClassAppIdKey(registry_, guid);
+    if (found.AppId.empty()) found.AppId = ClassAppIdKey(registry_, guid, RegistryView::Bits64);
+    found.Before = registry_.ReadRunAs(found.AppId);
+    found.BeforeRead = true;
     // DComPerm never creates the key: starting it would change nothing.
-    if (!registry_.ReadRunAs(found.AppId).KeyExists)
-      throw Exception(MissingAppIdReason(found.AppId));
+    if (!found.Before.KeyExists) throw Exception(MissingAppIdReason(found.AppId));
     // Three independent tests: the radio buttons exclude one another, so one
     // command runs per call.
     if (source.InteractivoSelected())

@@ -5,6 +5,7 @@
 // the identity of one server and checks that it took.
 
 #include "platform/AppIdRegistry.h"
+#include "platform/CapturedProcess.h"
 #include "platform/MessagePump.h"
 #include "platform/ProcessStarter.h"
 #include "runtime/String.h"
@@ -27,13 +28,20 @@ class IIdentitySource {
 };
 
 // The AppID key DCOM reads for the class `guid` (braced or not): the one
-// the class's "AppID" value names, else the class's own identifier.
-String ClassAppIdKey(IAppIdRegistry& registry, const String& guid);
+// the class's "AppID" value in `view` names, else the class's own identifier.
+String ClassAppIdKey(IAppIdRegistry& registry, const String& guid, RegistryView view);
 
 class CommandRunner {
  public:
-  CommandRunner(IProcessStarter& starter, IMessagePump& pump, IAppIdRegistry& registry) noexcept
-      : starter_(starter), pump_(pump), registry_(registry) {}
+  // Servers are started through `starter` (the shell); DComPerm through
+  // `tools`, by the full path UsarDComPerm gives, with its output captured.
+  CommandRunner(IProcessStarter& starter, ICapturingStarter& tools, IMessagePump& pump,
+                IAppIdRegistry& registry) noexcept
+      : starter_(starter), tools_(tools), pump_(pump), registry_(registry) {}
+
+  // The DComPerm.exe the identity step starts, a full path: never a bare
+  // name, which would be looked for in the current folder too.
+  void UsarDComPerm(String fullPath) { dcomPerm_ = std::move(fullPath); }
 
   // Starts `program` hidden with `parameters` and waits until it has ended:
   // one full pump pass before the first look at the process, then pass after
@@ -50,14 +58,15 @@ class CommandRunner {
   void EjecutarYEsperar(const String& program, const String& parameters, const String& nombre,
                         const IStopSignal* stop = nullptr);
 
-  // Runs DComPerm for the AppID DCOM reads for `guid` (AppIdFor, over the
-  // class's "AppID" value) with the parameters for the option selected in
-  // `source` (each of the three tested in turn), then checks that AppID's
-  // RunAs once the tool has ended. An AppID key that does not exist fails
-  // before DComPerm is started: the tool never creates it. A refused start,
-  // a stop during the wait, an identity that did not take and any other
-  // failure come out as a plain Exception; `record`, when given, keeps what
-  // was found on the way.
+  // Runs DComPerm for the AppID in `record` (when it holds none, the one
+  // DCOM reads for `guid` in the 64-bit view) with the parameters for the
+  // option selected in `source` (each of the three tested in turn), then
+  // checks that AppID's RunAs once the tool has ended. An AppID key that
+  // does not exist fails before DComPerm is started: the tool never creates
+  // it. DComPerm exits with 0 whatever happens: an "ERROR:" it prints fails
+  // the step with its words. A refused start, a stop during the wait, an
+  // identity that did not take and any other failure come out as a plain
+  // Exception; `record`, when given, keeps what was found on the way.
   void AsignarPermisosDcom(const String& guid, const IIdentitySource& source,
                            const IStopSignal* stop = nullptr, IdentityRecord* record = nullptr);
 
@@ -66,12 +75,16 @@ class CommandRunner {
   // Starts and waits; a refused start or a stop throws, naming `nombre`.
   Outcome StartAndWait(const String& program, const String& parameters, const String& nombre,
                        const IStopSignal* stop);
+  // The wait of a started process; a stop throws, naming `nombre`.
+  Outcome Wait(IStartedProcess& process, const String& nombre, const IStopSignal* stop);
   void SetIdentity(const String& appId, IdentityOption option, const String& usuario,
                    const String& contrasena, const IStopSignal* stop, IdentityRecord& record);
 
   IProcessStarter& starter_;
+  ICapturingStarter& tools_;
   IMessagePump& pump_;
   IAppIdRegistry& registry_;
+  String dcomPerm_;
 };
 
 }  // namespace varnel::setup

@@ -16,7 +16,8 @@ enum class IdentityOption {
   EsteUsuario,         // "Este usuario": the account typed in the window
 };
 
-// The program that sets the identity, found by the shell under this name.
+// The program that sets the identity, as the reasons name it (it is started
+// by the full path the run found it at).
 inline constexpr char16_t kDComPermProgram[] = u"DComPerm";
 
 // " -runas " + guid + " " + the account:

@@ -3,12 +3,17 @@
 // real ones once for both front ends; tests hand in doubles.
 
 #include "platform/AppIdRegistry.h"
+#include "platform/CapturedProcess.h"
 #include "platform/ClassRegistry.h"
 #include "platform/Clock.h"
+#include "platform/CredentialCheck.h"
 #include "platform/FolderEnumerator.h"
 #include "platform/MessagePump.h"
+#include "platform/PathNames.h"
 #include "platform/ProcessStarter.h"
+#include "platform/ProgramFolders.h"
 #include "platform/VersionSource.h"
+#include "versioninfo/PeMachine.h"
 
 namespace varnel::setup {
 
@@ -20,6 +25,11 @@ struct JobServices {
   IFolderEnumerator& Folders;
   IClassRegistry& Classes;
   IClock& Clock;
+  ICapturingStarter& Tools;         // DComPerm, by full path, its output captured
+  IProgramFolders& ProgramFolders;  // where DComPerm is looked for
+  ICredentialCheck& Credentials;    // the batch logon of "Este usuario"
+  IMachineReader& Machines;         // which registry view a server writes
+  IPathNames& Paths;                // whose file a registration names
 };
 
 }  // namespace varnel::setup

@@ -101,6 +101,7 @@ class Passes {
       DoItem([&](ItemResult& item) {
         item.Clsid = steps_.ServerGUID();
         if (item.Clsid.empty()) throw Exception(NotRegisteredReason(item.ProgId));
+        steps_.ComprobarRegistro(item.Path, item.Clsid, item.Identity);
         steps_.AsignarPermisosDcom(item.Clsid, stop_, item.Identity);
       });
     }
@@ -183,7 +184,7 @@ class Passes {
   void ReadBack(ItemResult& item) {
     try {
       IdentityRecord now = item.Identity;
-      steps_.LeerIdentidad(item.Clsid, now);
+      steps_.LeerIdentidad(item.Path, item.Clsid, now);
       item.Identity.RunAs = now.RunAs;
     } catch (const std::exception&) {
       // Unknown: the outcome shows none rather than losing the item's result.
@@ -222,11 +223,12 @@ void RegistrationJob::BuscarArchivos(const String& folder, const String& mask, b
 }
 
 template <typename Body>
-JobOutcome RegistrationJob::Run(const JobRequest& request, Body passes) {
+JobOutcome RegistrationJob::Run(const JobRequest& request, bool checks, Body passes) {
   // A refusal leaves from here: nothing has run.
   ValidarCredenciales(request.EsteUsuario, request.Usuario, request.Contrasena,
                       request.Confirmacion);
   ValidarRuta(request.Modo, request.Ruta);
+  if (checks) steps_.Comprobar(request);
 
   JobOutcome outcome;
   gSlArchivos = std::make_unique<TStringList>();  // the paths live for one run
@@ -247,21 +249,22 @@ JobOutcome RegistrationJob::Run(const JobRequest& request, Body passes) {
 
 JobOutcome RegistrationJob::Ejecutar(const JobRequest& request, const ProgressFactory& progress,
                                      IItemResults* results) {
-  return Run(request, [&](JobOutcome& outcome) {
+  return Run(request, /*checks=*/true, [&](JobOutcome& outcome) {
     const std::unique_ptr<progress::IRunProgress> window = progress();
     ProcesarServidores(steps_, *window, *gSlArchivos, outcome, results, request.Verificar);
   });
 }
 
 JobOutcome RegistrationJob::Consultar(const JobRequest& request, IItemResults& results) {
-  return Run(request, [&](JobOutcome& outcome) {
+  // An inquiry changes nothing: it needs no rights, tool or logon.
+  return Run(request, /*checks=*/false, [&](JobOutcome& outcome) {
     for (const String& path : *gSlArchivos) {
       ItemResult item{
           .Path = path, .Phase = RunPhase::Consulta, .ProgId = ProgIdFor(BaseName(path))};
       try {
         steps_.SetServerName(item.ProgId);
         item.Clsid = steps_.ServerGUID();
-        if (!item.Clsid.empty()) steps_.LeerIdentidad(item.Clsid, item.Identity);
+        if (!item.Clsid.empty()) steps_.LeerIdentidad(item.Path, item.Clsid, item.Identity);
       } catch (...) {
         // The early end names the server, not what was read of it.
         outcome.EndedAt = ItemResult{.Path = item.Path,

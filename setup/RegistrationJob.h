@@ -97,17 +97,28 @@ class IItemResults {
 class IRunSteps {
  public:
   virtual ~IRunSteps() = default;
+  // What must hold before anything is started, each failure a refusal
+  // (Exception) with its reason: rights to write identities, DComPerm found,
+  // and for "Este usuario" an account that can log on.
+  virtual void Comprobar(const JobRequest& request) = 0;
   virtual void LeerVersion(const String& path, TEXEVersionData& data) = 0;
   // Starts the server with " /REGSERVER" and waits; a refused start fails.
   virtual void Registrar(const String& path, const IStopSignal& stop) = 0;
   virtual void SetServerName(const String& progId) = 0;
   virtual String ServerGUID() = 0;
+  // Checks that the class `guid` is the one the server at `path` registered
+  // (read in the registry view of the server's machine type) and puts the
+  // AppID DCOM reads for it into `record`; fails naming the file the class
+  // is registered for when that is another one.
+  virtual void ComprobarRegistro(const String& path, const String& guid,
+                                 IdentityRecord& record) = 0;
   // Fills `record` as it goes, also when it fails.
   virtual void AsignarPermisosDcom(const String& guid, const IStopSignal& stop,
                                    IdentityRecord& record) = 0;
-  // Reads the RunAs DCOM reads for the class `guid` into `record`, first
-  // finding the class's AppID when the record has none yet.
-  virtual void LeerIdentidad(const String& guid, IdentityRecord& record) = 0;
+  // Reads the RunAs DCOM reads for the class `guid` of the server at `path`
+  // into `record`, first finding the class's AppID (in the server's view)
+  // when the record has none yet.
+  virtual void LeerIdentidad(const String& path, const String& guid, IdentityRecord& record) = 0;
   // Activates the class of `progId` as a local server and releases it; a
   // failed activation fails with a reason that gives its code.
   virtual void Verificar(const String& progId) = 0;
@@ -134,9 +145,9 @@ class RegistrationJob {
   RegistrationJob(IRunSteps& steps, IFolderEnumerator& folders)
       : steps_(steps), folders_(folders) {}
 
-  // Validates the request, throwing its refusal before anything runs; then
-  // collects the servers and, when there are any, runs both phases with a
-  // progress made for this run and released before the outcome returns.
+  // Validates the request and makes the checks of IRunSteps::Comprobar,
+  // throwing a refusal before anything runs; then collects the servers and, when there are any,
+  // runs both phases with a progress made for this run and released before the outcome returns.
   JobOutcome Ejecutar(const JobRequest& request, const ProgressFactory& progress,
                       IItemResults* results = nullptr);
 
@@ -148,7 +159,7 @@ class RegistrationJob {
   // Validates, collects into gSlArchivos and, when it holds any, runs
   // `passes` over it; a failure on the way is the outcome's early end.
   template <typename Body>
-  JobOutcome Run(const JobRequest& request, Body passes);
+  JobOutcome Run(const JobRequest& request, bool checks, Body passes);
   void BuscarArchivos(const String& folder, const String& mask, bool recursive);
 
   IRunSteps& steps_;

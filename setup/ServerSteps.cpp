@@ -2,16 +2,53 @@
 
 #include "runtime/Exceptions.h"
 #include "setup/ActivationReason.h"
+#include "setup/CredentialMessages.h"
+#include "setup/DComPermLocation.h"
+#include "setup/ServerCommandLine.h"
 
 namespace varnel::setup {
 
 ServerSteps::ServerSteps(JobServices& services, const IIdentitySource& identity)
     : services_(services),
-      runner_(services.Processes, services.Pump, services.AppIds),
+      runner_(services.Processes, services.Tools, services.Pump, services.AppIds),
       identity_(identity),
       // Non-visual: owned by the component list, no property set.
       dcom_(new SDCOMConnection(&components_, services.Classes)) {
   dcom_->SetName(u"DCOM");
+}
+
+void ServerSteps::Comprobar(const JobRequest& request) {
+  if (!services_.AppIds.CanWriteIdentities())
+    throw Exception(
+        u"No hay permiso para escribir en HKLM\\SOFTWARE\\Classes\\AppID: ejecute el programa "
+        u"como administrador (elevado). No se inició ningún servidor.");
+  const std::optional<String> dcomPerm = LocateDComPerm(services_.ProgramFolders);
+  if (!dcomPerm) throw Exception(kDComPermNotFound);
+  runner_.UsarDComPerm(*dcomPerm);
+  if (request.EsteUsuario) {
+    if (const std::optional<String> problem =
+            CredentialProblem(services_.Credentials, request.Usuario, request.Contrasena))
+      throw Exception(*problem);
+  }
+}
+
+RegistryView ServerSteps::ViewOf(const String& path) {
+  return varnel::ViewOf(services_.Machines.MachineOf(path));
+}
+
+void ServerSteps::ComprobarRegistro(const String& path, const String& guid,
+                                    IdentityRecord& record) {
+  const RegistryView view = ViewOf(path);
+  const String key = AppIdKeyName(guid);
+  const std::optional<String> server = services_.AppIds.ReadLocalServer32(key, view);
+  const String bits = view == RegistryView::Bits32 ? u"32" : u"64";
+  if (!server)
+    throw Exception(u"La clase " + key + u" no tiene LocalServer32 en la vista de " + bits +
+                    u" bits del registro: no la registró este servidor.");
+  if (!SameExecutable(services_.Paths, *server, path))
+    throw Exception(u"La clase " + key + u" está registrada para " +
+                    ExecutableOfCommandLine(*server) + u", no para este archivo.");
+  record.AppId = ClassAppIdKey(services_.AppIds, guid, view);
 }
 
 void ServerSteps::LeerVersion(const String& path, TEXEVersionData& data) {
@@ -27,8 +64,8 @@ void ServerSteps::AsignarPermisosDcom(const String& guid, const IStopSignal& sto
   runner_.AsignarPermisosDcom(guid, identity_, &stop, &record);
 }
 
-void ServerSteps::LeerIdentidad(const String& guid, IdentityRecord& record) {
-  if (record.AppId.empty()) record.AppId = ClassAppIdKey(services_.AppIds, guid);
+void ServerSteps::LeerIdentidad(const String& path, const String& guid, IdentityRecord& record) {
+  if (record.AppId.empty()) record.AppId = ClassAppIdKey(services_.AppIds, guid, ViewOf(path));
   record.RunAs = services_.AppIds.ReadRunAs(record.AppId);
   record.RunAsRead = true;
 }

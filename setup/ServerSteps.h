@@ -19,16 +19,21 @@ class ServerSteps final : public IRunSteps {
 
   SDCOMConnection& DCOM() { return *dcom_; }
 
+  void Comprobar(const JobRequest& request) override;
   void LeerVersion(const String& path, TEXEVersionData& data) override;
   void Registrar(const String& path, const IStopSignal& stop) override;
   void SetServerName(const String& progId) override { dcom_->SetServerName(progId); }
   String ServerGUID() override { return dcom_->ServerGUID(); }
+  void ComprobarRegistro(const String& path, const String& guid, IdentityRecord& record) override;
   void AsignarPermisosDcom(const String& guid, const IStopSignal& stop,
                            IdentityRecord& record) override;
-  void LeerIdentidad(const String& guid, IdentityRecord& record) override;
+  void LeerIdentidad(const String& path, const String& guid, IdentityRecord& record) override;
   void Verificar(const String& progId) override;
 
  private:
+  // The registry view the server at `path` writes its class key in.
+  RegistryView ViewOf(const String& path);
+
   JobServices& services_;
   CommandRunner runner_;
   const IIdentitySource& identity_;

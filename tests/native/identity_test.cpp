@@ -46,10 +46,10 @@ struct ProcessScript {
   bool failOnLook = false;
 };
 
-class FakeProcess final : public IStartedProcess {
+class FakeProcess final : public ICapturedProcess {
  public:
-  FakeProcess(Journal& journal, ProcessScript script, std::function<void()> onEnd)
-      : journal_(journal), script_(script), onEnd_(std::move(onEnd)) {}
+  FakeProcess(Journal& journal, ProcessScript script, std::function<void()> onEnd, String output)
+      : journal_(journal), script_(script), onEnd_(std::move(onEnd)), output_(std::move(output)) {}
   ~FakeProcess() override { journal_.push_back("close"); }
   bool HasHandle() const override { return script_.hasHandle; }
   bool Ended() override {
@@ -66,19 +66,26 @@ class FakeProcess final : public IStartedProcess {
     }
     return WaitResult::InputAvailable;
   }
+  String Output() override { return output_; }
 
  private:
   Journal& journal_;
   ProcessScript script_;
   std::function<void()> onEnd_;
+  String output_;
   int waits_ = 0;
 };
 
-class FakeStarter final : public IProcessStarter {
+// Starts servers through the shell and the tool by its path alike.
+class FakeStarter final : public IProcessStarter, public ICapturingStarter {
  public:
   explicit FakeStarter(Journal& journal) : journal_(journal) {}
   std::unique_ptr<IStartedProcess> Start(const String& program, const String& parameters,
                                          String& refusal) override {
+    return StartCaptured(program, parameters, refusal);
+  }
+  std::unique_ptr<ICapturedProcess> StartCaptured(const String& program, const String& parameters,
+                                                  String& refusal) override {
     journal_.push_back("start");
     calls.push_back({program, parameters});
     if (refuse) {
@@ -87,12 +94,13 @@ class FakeStarter final : public IProcessStarter {
     }
     const ProcessScript script = scripts.empty() ? ProcessScript{} : scripts.front();
     if (!scripts.empty()) scripts.pop_front();
-    return std::make_unique<FakeProcess>(journal_, script, onEnd);
+    return std::make_unique<FakeProcess>(journal_, script, onEnd, output);
   }
   std::vector<std::pair<String, String>> calls;
   std::deque<ProcessScript> scripts;
   bool refuse = false;
   std::function<void()> onEnd;  // what the tool does to the registry as it ends
+  String output;                // what the tool prints
 
  private:
   Journal& journal_;
@@ -153,7 +161,9 @@ struct Runner {
   FakePump pump{journal};
   FakeStarter starter{journal};
   FakeRegistry registry;
-  CommandRunner runner{starter, pump, registry};
+  CommandRunner runner{starter, starter, pump, registry};
+  Runner() { runner.UsarDComPerm(kTool); }
+  static constexpr char16_t kTool[] = u"C:\\Herramientas\\DComPerm.exe";
 };
 
 }  // namespace
@@ -398,7 +408,7 @@ TEST(AsignarPermisosDcom, RunsDComPermForTheSelectedOptionAndChecks) {
   IdentityRecord record;
   r.runner.AsignarPermisosDcom(kGuid, source, nullptr, &record);
   ASSERT_EQ(r.starter.calls.size(), 1u);
-  EXPECT_EQ(r.starter.calls[0].first, u"DComPerm");
+  EXPECT_EQ(r.starter.calls[0].first, Runner::kTool) << "by its full path, never a bare name";
   EXPECT_EQ(r.starter.calls[0].second, u" -runas " + kGuid + u" \"Interactive User\"");
   // The class's AppID value, the key before the start, RunAs after it.
   EXPECT_EQ(r.registry.reads, (std::vector<String>{u"CLSID " + kGuid, kGuid, kGuid}));
@@ -566,6 +576,25 @@ TEST(ActivationFailureReason, NamesTheCommonCodesAndAlwaysShowsTheCode) {
                                     u"El sistema no puede encontrar el archivo especificado.\r\n"),
             u"No se pudo activar el servidor: El sistema no puede encontrar el archivo "
             u"especificado (0x80070002).");
+}
+
+TEST(AsignarPermisosDcom, AnErrorDComPermPrintsFailsTheStepWithItsWords) {
+  Runner r;
+  FakeIdentitySource source;
+  r.registry.keys[kGuid] = std::nullopt;
+  r.starter.scripts = {{true, 1, false}};
+  // The real tool's way: the reason, the system's message, and exit code 0.
+  r.starter.output =
+      u"ERROR: Cannot set RunAs password.\r\nEl nombre de usuario o la contraseña no son "
+      u"correctos.\r\n";
+  try {
+    r.runner.AsignarPermisosDcom(kGuid, source);
+    FAIL() << "the tool's ERROR is a failure";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(),
+              u"DComPerm: ERROR: Cannot set RunAs password. El nombre de usuario o la "
+              u"contraseña no son correctos.");
+  }
 }
 
 // --- An identity already in place -------------------------------------------

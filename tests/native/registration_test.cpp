@@ -248,6 +248,9 @@ class RecordingSteps final : public IRunSteps, public IItemResults {
   std::map<String, String> descriptions;  // path -> FileDescription
   std::map<String, String> guids;         // progId -> guid
   String failVersionOf, failRegisterOf, failIdentityOf, failVerifyOf;
+  String failCheck;            // a check before anything starts refuses with this
+  String registeredElsewhere;  // a guid whose class another file registered
+  int checks = 0;
   String serverName;
   // A click on "Detener Proceso" taken while this event happens (the
   // window's pump, or the wait for a started program); empty: never.
@@ -311,11 +314,18 @@ class RecordingSteps final : public IRunSteps, public IItemResults {
     record.RunAsRead = true;
     record.RunAs = {true, true, u"Interactive User"};
   }
+  void Comprobar(const JobRequest&) override {
+    ++checks;
+    if (!failCheck.empty()) throw Exception(failCheck);
+  }
+  void ComprobarRegistro(const String&, const String& guid, IdentityRecord&) override {
+    if (guid == registeredElsewhere) throw Exception(u"registrada para C:\\Otra\\x.exe");
+  }
   void Verificar(const String& progId) override {
     Happened(u"Verificar " + progId);
     if (progId == failVerifyOf) throw Exception(u"no se activa");
   }
-  void LeerIdentidad(const String& guid, IdentityRecord& record) override {
+  void LeerIdentidad(const String&, const String& guid, IdentityRecord& record) override {
     events.push_back(u"LeerIdentidad " + guid);
     if (record.AppId.empty()) record.AppId = guid;
     record.RunAs = {true, true, u"Antes"};
@@ -566,6 +576,31 @@ TEST(RegistrationJob, ARefusedRequestThrowsBeforeAnythingRuns) {
   EXPECT_THROW(job.Ejecutar({.Modo = 1}, never), Exception);
   EXPECT_TRUE(folders.patterns.empty());
   EXPECT_TRUE(steps.events.empty());
+}
+
+TEST(RegistrationJob, AFailedCheckRefusesBeforeAnythingIsCollectedOrStarted) {
+  RecordingSteps steps;
+  steps.failCheck = u"No se encontró DComPerm.exe.";
+  FakeFolders folders;
+  RegistrationJob job(steps, folders);
+  EXPECT_THROW(job.Ejecutar({.Ruta = u"C:\\S"}, [&] { return steps.CrearVentanaDeProgreso(); }),
+               Exception);
+  EXPECT_TRUE(folders.patterns.empty());
+  EXPECT_TRUE(steps.events.empty());
+  // An inquiry changes nothing and needs none of the checks.
+  job.Consultar({.Modo = 1, .Ruta = u"C:\\S\\Uno.exe"}, steps);
+  EXPECT_EQ(steps.checks, 1);
+}
+
+TEST(ProcesarServidores, AClassRegisteredByAnotherFileFailsWithoutStartingTheTool) {
+  RecordingSteps steps;
+  steps.guids[u"Uno.UnoDMR"] = u"{1}";
+  steps.registeredElsewhere = u"{1}";
+  JobOutcome outcome;
+  Procesar(steps, Paths({u"C:\\S\\Uno.exe"}), outcome);
+  ASSERT_EQ(outcome.Errores.Count(), 1);
+  EXPECT_EQ(outcome.Errores[0], u"C:\\S\\Uno.exe: registrada para C:\\Otra\\x.exe");
+  for (const String& e : steps.events) EXPECT_NE(e, u"Permisos {1}");
 }
 
 TEST(RegistrationJob, NothingFoundOpensNoProgress) {

@@ -20,7 +20,12 @@ class Untouched final : public IVersionSource,
                         public IProcessStarter,
                         public IMessagePump,
                         public IFolderEnumerator,
-                        public IClock {
+                        public IClock,
+                        public ICapturingStarter,
+                        public IProgramFolders,
+                        public ICredentialCheck,
+                        public IMachineReader,
+                        public IPathNames {
  public:
   std::uint32_t FileVersionInfoSize(const String&) override { return Fail<std::uint32_t>(); }
   bool FileVersionInfo(const String&, std::span<std::byte>) override { return Fail<bool>(); }
@@ -40,6 +45,19 @@ class Untouched final : public IVersionSource,
   std::optional<FolderIdentity> Identity(const String&) override { return Fail<std::nullopt_t>(); }
   TDateTime Now() override { return TDateTime(); }
   char16_t TimeSeparator() override { return u':'; }
+  std::unique_ptr<ICapturedProcess> StartCaptured(const String&, const String&, String&) override {
+    return Fail<std::unique_ptr<ICapturedProcess>>();
+  }
+  String OwnFolder() override { return Fail<String>(); }
+  String SystemFolder() override { return Fail<String>(); }
+  String PathVariable() override { return Fail<String>(); }
+  bool FileExists(const String&) override { return Fail<bool>(); }
+  std::uint32_t LogonError(const String&, const String&) override { return Fail<std::uint32_t>(); }
+  String ErrorText(std::uint32_t) override { return Fail<String>(); }
+  // The inquiry reads the class key in the view of the server's kind.
+  PeMachine MachineOf(const String&) override { return PeMachine::Amd64; }
+  String LongFullPath(const String&) override { return Fail<String>(); }
+  bool SameIgnoringCase(const String&, const String&) override { return Fail<bool>(); }
 
  private:
   template <typename T>
@@ -74,7 +92,8 @@ TEST(UnattendedRun, AWhatIfThatEndsEarlyNamesItsItemInTheWhatIfPhase) {
   UnreadableAppIds appIds;
   TableClassRegistry classes;
   classes.Register(u"Uno.UnoDMR", Guid{0x1, 0x2, 0x3, {4, 5, 6, 7, 8, 9, 10, 11}});
-  JobServices services{untouched, untouched, untouched, appIds, untouched, classes, untouched};
+  JobServices services{untouched, untouched, untouched, appIds,    untouched, classes,
+                       untouched, untouched, untouched, untouched, untouched, untouched};
   std::vector<std::string> report;
   String lines;
   UnattendedOutput output;

@@ -29,8 +29,10 @@ struct ReportedIdentity {
 // The bytes of a whole report: UTF-8 JSON Lines (a BOM and CRLF line ends
 // are taken; blank lines only at the end), every line an item line of a
 // known phase or the summary, which comes once, last. Gives every identity
-// line that names an AppID, in the report's order, an AppID once (its first
-// line). Throws EReportError at the first line that breaks a rule.
+// line that names an AppID, failed ones too, in the report's order, an AppID
+// once (its first line). An identity line must carry "appId"; null or ""
+// there (no class registered, so DComPerm never ran) gives nothing. Throws
+// EReportError at the first line that breaks a rule.
 std::vector<ReportedIdentity> IdentitiesToRestore(std::string_view report);
 
 }  // namespace varnel::setup

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Writes the seed inputs of the fuzz targets that are made rather than
-collected: version blocks, small PE images holding them, identifier texts
-and user/password pairs. Run from anywhere; rewrites fuzz/corpus/<target>/
-for those targets (the PNG seeds are kept as they are)."""
+collected: version blocks, small PE images holding them, identifier texts,
+user/password pairs and unattended reports. Run from anywhere; rewrites
+fuzz/corpus/<target>/ for those targets (the PNG seeds are kept as they are)."""
 
 import os
 import struct
@@ -140,6 +140,22 @@ def main():
         "trailing": latin1("c:\\dir with blank\\\0"),
         "empty": latin1("\0"),
         "wide": wide("usuário€\0contraseña \"x\\\\\"\ud800"),
+    })
+    summary = b'{"summary":"errors","servers":2,"failed":1,"seconds":1.5,"changed":1,"exitCode":1}'
+    caja = (b'{"path":"C:\\\\QUIRAL\\\\Caja.exe","phase":"identity","ok":true,"progId":"Quiral.Caja",'
+            b'"clsid":"{00000000-0000-0000-0000-000000000001}",'
+            b'"appId":"{0A1B2C3D-4E5F-6A7B-8C9D-0E1F2A3B4C5D}","runAsBefore":null,'
+            b'"runAs":"Interactive User","changed":true}')
+    ventas = (b'{"path":"C:\\\\QUIRAL\\\\Ventas.exe","phase":"identity","ok":false,"error":"x",'
+              b'"progId":"Quiral.Ventas","clsid":"","appId":"","runAsBefore":null,"runAs":null,'
+              b'"changed":false}')
+    register = b'{"path":"C:\\\\QUIRAL\\\\Caja.exe","phase":"register","ok":true}'
+    write("report", {
+        "job": b"\n".join([register, caja, ventas, summary]) + b"\n",
+        "bom-crlf": b"\xef\xbb\xbf" + b"\r\n".join([caja, summary]) + b"\r\n\r\n",
+        "refused": b'{"summary":"refused","exitCode":2}',
+        "no-summary": register + b"\n" + caja + b"\n",
+        "nul": caja + b"\n" + summary + b"\0" + summary,
     })
 
 

@@ -24,8 +24,19 @@ class Services {
   // `owner` owns any box the shell shows when it cannot start a program;
   // `silent` shows none at all (nobody would be there to close it).
   Services(HWND owner, bool silent, IMessagePump& pump)
-      : processes_(owner, silent), job_{versions_, processes_, pump,  appIds_,
-                                        folders_,  classes_,   clock_} {}
+      : processes_(owner, silent),
+        job_{.Versions = versions_,
+             .Processes = processes_,
+             .Pump = pump,
+             .AppIds = appIds_,
+             .Folders = folders_,
+             .Classes = classes_,
+             .Clock = clock_,
+             .Tools = tools_,
+             .ProgramFolders = programs_,
+             .Credentials = logons_,
+             .Machines = machines_,
+             .Paths = paths_} {}
   Services(const Services&) = delete;
   Services& operator=(const Services&) = delete;
 

@@ -17,13 +17,16 @@
 #include "components/Component.h"
 #include "components/USDCOMConnection.h"
 #include "platform/win32/AppIdRegistryWin32.h"
+#include "platform/win32/CapturingStarterWin32.h"
 #include "platform/win32/ClassRegistryWin32.h"
 #include "platform/win32/ClockWin32.h"
 #include "platform/win32/FolderEnumeratorWin32.h"
 #include "platform/win32/ProcessStarterWin32.h"
+#include "platform/win32/ProgramFoldersWin32.h"
 #include "platform/win32/VersionSourceWin32.h"
 #include "progress/win32/UINFOP50.h"
 #include "setup/CommandRunner.h"
+#include "setup/DComPermLocation.h"
 #include "setup/FileSearch.h"
 #include "setup/RegistrationJob.h"
 #include "versioninfo/VersionInfo.h"
@@ -153,14 +156,20 @@ class InteractiveUser final : public IIdentitySource {
 // The setup window's steps, over the timed pieces.
 class TimedSteps final : public setup::IRunSteps {
  public:
-  TimedSteps(StepTimes& times, TimedHost& host, IProcessStarter& starter, IAppIdRegistry& appIds,
-             IClassRegistry& classes, IVersionSource& versions, IClock& clock)
+  TimedSteps(StepTimes& times, TimedHost& host, IProcessStarter& starter, ICapturingStarter& tools,
+             IAppIdRegistry& appIds, IClassRegistry& classes, IVersionSource& versions,
+             IClock& clock, const String& dcomPerm)
       : times_(times),
         host_(host),
         versions_(versions),
         clock_(clock),
-        runner_(starter, host, appIds),
-        dcom_(&components_, classes) {}
+        runner_(starter, tools, host, appIds),
+        dcom_(&components_, classes) {
+    runner_.UsarDComPerm(dcomPerm);
+  }
+
+  void Comprobar(const JobRequest&) override {}
+  void ComprobarRegistro(const String&, const String&, IdentityRecord&) override {}
 
   void LeerVersion(const String& path, TEXEVersionData& data) override {
     times_.Time("version_read", [&] { GetEXEVersionData(versions_, path, data); });
@@ -181,8 +190,8 @@ class TimedSteps final : public setup::IRunSteps {
     times_.Time("identity_other",
                 [&] { runner_.AsignarPermisosDcom(guid, identity_, &stop, &record); });
   }
-  void LeerIdentidad(const String&, IdentityRecord&) override {}  // for reports only
-  void Verificar(const String&) override {}                       // never asked for here
+  void LeerIdentidad(const String&, const String&, IdentityRecord&) override {}  // for reports only
+  void Verificar(const String&) override {}  // never asked for here
 
  private:
   StepTimes& times_;
@@ -212,7 +221,12 @@ int RunProfile(const Arguments& args) {
   win32::ClassRegistryWin32 classes;
   win32::TLocalClock clock;
   win32::FolderEnumeratorWin32 folders;
-  TimedSteps steps(times, host, starter, appIds, classes, versions, clock);
+  // DComPerm is started by its full path with its output captured: its start
+  // is not among the timed process starts.
+  win32::CapturingStarterWin32 tools;
+  win32::ProgramFoldersWin32 programs;
+  TimedSteps steps(times, host, starter, tools, appIds, classes, versions, clock,
+                   LocateDComPerm(programs).value_or(String(kDComPermFileName)));
 
   Stopwatch wall;
   TStringList files;

@@ -1,6 +1,6 @@
 #include "setup/CredentialMessages.h"
 
-namespace varnel {
+namespace varnel::setup {
 
 std::optional<String> CredentialFailureMessage(std::uint32_t code, StringView systemText) {
   switch (code) {
@@ -39,4 +39,4 @@ std::optional<String> CredentialProblem(ICredentialCheck& check, const String& a
   return CredentialFailureMessage(code, check.ErrorText(code));
 }
 
-}  // namespace varnel
+}  // namespace varnel::setup

@@ -8,7 +8,7 @@
 #include "platform/CredentialCheck.h"
 #include "runtime/String.h"
 
-namespace varnel {
+namespace varnel::setup {
 
 // The reason for a logon error code, or nothing when the account can be
 // used: 0, and 1385 (ERROR_LOGON_TYPE_NOT_GRANTED: the account may not log
@@ -21,4 +21,4 @@ std::optional<String> CredentialFailureMessage(std::uint32_t code, StringView sy
 std::optional<String> CredentialProblem(ICredentialCheck& check, const String& account,
                                         const String& password);
 
-}  // namespace varnel
+}  // namespace varnel::setup

@@ -1,6 +1,6 @@
 #include "setup/DComPermLocation.h"
 
-namespace varnel {
+namespace varnel::setup {
 
 namespace {
 
@@ -77,4 +77,4 @@ std::optional<String> LocateDComPerm(IProgramFolders& folders) {
   return std::nullopt;
 }
 
-}  // namespace varnel
+}  // namespace varnel::setup

@@ -12,7 +12,7 @@
 #include "platform/ProgramFolders.h"
 #include "runtime/String.h"
 
-namespace varnel {
+namespace varnel::setup {
 
 inline constexpr char16_t kDComPermFileName[] = u"DComPerm.exe";
 
@@ -37,4 +37,4 @@ std::vector<String> DComPermSearchFolders(const String& ownFolder, const String&
 // The full path of the first DComPerm.exe found, or nothing.
 std::optional<String> LocateDComPerm(IProgramFolders& folders);
 
-}  // namespace varnel
+}  // namespace varnel::setup

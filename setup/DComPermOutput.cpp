@@ -2,7 +2,7 @@
 
 #include <vector>
 
-namespace varnel {
+namespace varnel::setup {
 
 namespace {
 
@@ -57,4 +57,4 @@ String DComPermFailure(StringView output) {
   return String();
 }
 
-}  // namespace varnel
+}  // namespace varnel::setup

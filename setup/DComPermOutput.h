@@ -7,7 +7,7 @@
 
 #include "runtime/String.h"
 
-namespace varnel {
+namespace varnel::setup {
 
 // The first line that starts with "ERROR:" (blanks before it and letter
 // case aside), joined by one blank to the next line that is not blank
@@ -15,4 +15,4 @@ namespace varnel {
 // starts so. Lines end with "\r\n", "\n" or "\r".
 String DComPermFailure(StringView output);
 
-}  // namespace varnel
+}  // namespace varnel::setup

@@ -1,6 +1,6 @@
 #include "setup/ServerCommandLine.h"
 
-namespace varnel {
+namespace varnel::setup {
 
 namespace {
 
@@ -47,4 +47,4 @@ bool SameExecutable(IPathNames& names, StringView registeredCommandLine, const S
   return names.SameIgnoringCase(names.LongFullPath(registered), names.LongFullPath(serverPath));
 }
 
-}  // namespace varnel
+}  // namespace varnel::setup

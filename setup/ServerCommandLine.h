@@ -6,7 +6,7 @@
 #include "platform/PathNames.h"
 #include "runtime/String.h"
 
-namespace varnel {
+namespace varnel::setup {
 
 // The executable a LocalServer32 command line names, blanks around it
 // dropped:
@@ -22,4 +22,4 @@ String ExecutableOfCommandLine(StringView commandLine);
 // when it names no executable at all.
 bool SameExecutable(IPathNames& names, StringView registeredCommandLine, const String& serverPath);
 
-}  // namespace varnel
+}  // namespace varnel::setup

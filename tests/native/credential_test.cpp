@@ -10,6 +10,7 @@
 #include "setup/CredentialMessages.h"
 
 using namespace varnel;
+using namespace varnel::setup;
 
 TEST(SplitAccount, DomainBackslashUserPrincipalNameAndBareName) {
   const AccountParts domain = SplitAccount(u"QUIRAL\\servicio");

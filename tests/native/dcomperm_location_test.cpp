@@ -8,6 +8,7 @@
 #include "setup/DComPermLocation.h"
 
 using namespace varnel;
+using namespace varnel::setup;
 
 using Folders = std::vector<String>;
 

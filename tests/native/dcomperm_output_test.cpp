@@ -6,6 +6,7 @@
 #include "setup/DComPermOutput.h"
 
 using namespace varnel;
+using namespace varnel::setup;
 
 TEST(DComPermFailure, TheErrorLineAndTheSystemsMessageAfterIt) {
   EXPECT_EQ(DComPermFailure(u"ERROR: Cannot set RunAs password.\r\n"

@@ -9,6 +9,7 @@
 #include "setup/ServerCommandLine.h"
 
 using namespace varnel;
+using namespace varnel::setup;
 
 TEST(ExecutableOfCommandLine, QuotedUnquotedWithAndWithoutArguments) {
   const std::pair<const char16_t*, const char16_t*> cases[] = {

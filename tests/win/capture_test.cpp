@@ -18,6 +18,7 @@
 #include "setup/DComPermOutput.h"
 
 using namespace varnel;
+using namespace varnel::setup;
 using namespace varnel::win32;
 
 namespace {

@@ -10,6 +10,7 @@
 #include "setup/DComPermLocation.h"
 
 using namespace varnel;
+using namespace varnel::setup;
 using namespace varnel::win32;
 
 namespace {

@@ -10,6 +10,7 @@
 #include "setup/ServerCommandLine.h"
 
 using namespace varnel;
+using namespace varnel::setup;
 using namespace varnel::win32;
 
 namespace {

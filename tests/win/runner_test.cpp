@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/win32/AppIdRegistryWin32.h"
+#include "platform/win32/CapturingStarterWin32.h"
 #include "platform/win32/Errors.h"
 #include "platform/win32/ProcessStarterWin32.h"
 #include "platform/win32/Text.h"
@@ -335,8 +336,17 @@ class RunnerTest : public ::testing::Test {
   UniqueWindow window_;
   String dir_;
   String logPath_;
+  // The runner over the real shell and the real capturing start, with the
+  // stand-in DComPerm at its full path.
+  CommandRunner Runner(ProcessStarterWin32& starter) {
+    CommandRunner runner(starter, tools_, pump_, registry_);
+    runner.UsarDComPerm(FixtureDir(u"dcomperm") + u"\\DComPerm.exe");
+    return runner;
+  }
+
   TestPump pump_;
   AppIdRegistryWin32 registry_;
+  CapturingStarterWin32 tools_;
 };
 
 }  // namespace
@@ -345,7 +355,7 @@ class RunnerTest : public ::testing::Test {
 
 TEST_F(RunnerTest, DComPermReceivesTheFixedAccountsAndSetsThem) {
   ProcessStarterWin32 starter(window_.get());
-  CommandRunner runner(starter, pump_, registry_);
+  CommandRunner runner = Runner(starter);
   AppIdKey key;
   IdentityChoice choice;
   EXPECT_NO_THROW(runner.AsignarPermisosDcom(key.Guid(), choice));
@@ -368,7 +378,7 @@ TEST_F(RunnerTest, DComPermReceivesTheFixedAccountsAndSetsThem) {
 
 TEST_F(RunnerTest, CredentialsArriveAsTypedOneArgumentEach) {
   ProcessStarterWin32 starter(window_.get());
-  CommandRunner runner(starter, pump_, registry_);
+  CommandRunner runner = Runner(starter);
   AppIdKey key;
   IdentityChoice choice;
   choice.option = IdentityOption::EsteUsuario;
@@ -400,7 +410,7 @@ TEST_F(RunnerTest, CredentialsArriveAsTypedOneArgumentEach) {
 
 TEST_F(RunnerTest, EmptyIdentifierFailsBeforeTheToolStarts) {
   ProcessStarterWin32 starter(window_.get());
-  CommandRunner runner(starter, pump_, registry_);
+  CommandRunner runner = Runner(starter);
   IdentityChoice choice;
   try {
     runner.AsignarPermisosDcom(u"", choice);
@@ -415,7 +425,7 @@ TEST_F(RunnerTest, EmptyIdentifierFailsBeforeTheToolStarts) {
 
 TEST_F(RunnerTest, IdentityCheckFailsForMissingKeyAndForOtherValue) {
   ProcessStarterWin32 starter(window_.get());
-  CommandRunner runner(starter, pump_, registry_);
+  CommandRunner runner = Runner(starter);
   IdentityChoice choice;
   const String missing = NewGuidText();
   try {
@@ -442,7 +452,7 @@ TEST_F(RunnerTest, IdentityCheckFailsForMissingKeyAndForOtherValue) {
 
 TEST_F(RunnerTest, AClassNamingAnotherAppIdGetsItsIdentityThere) {
   ProcessStarterWin32 starter(window_.get());
-  CommandRunner runner(starter, pump_, registry_);
+  CommandRunner runner = Runner(starter);
   AppIdKey own;  // named after the class: must stay untouched
   AppIdKey other;
   const String classKey = u"SOFTWARE\\Classes\\CLSID\\" + own.Guid();
@@ -475,7 +485,7 @@ TEST_F(RunnerTest, AClassNamingAnotherAppIdGetsItsIdentityThere) {
 
 TEST_F(RunnerTest, ProgramThatExitsAtOnceStillGetsOnePass) {
   ProcessStarterWin32 starter(window_.get());
-  CommandRunner runner(starter, pump_, registry_);
+  CommandRunner runner = Runner(starter);
   SetEnv(u"VARNEL_WAITER_MS", u"0");
   EXPECT_NO_THROW(runner.EjecutarYEsperar(Waiter(u"waiter.exe"), u"", u"el programa"));
   EXPECT_GE(pump_.passes, 1);
@@ -483,7 +493,7 @@ TEST_F(RunnerTest, ProgramThatExitsAtOnceStillGetsOnePass) {
 
 TEST_F(RunnerTest, ExitCode259EndsTheWait) {
   ProcessStarterWin32 starter(window_.get());
-  CommandRunner runner(starter, pump_, registry_);
+  CommandRunner runner = Runner(starter);
   const auto start = std::chrono::steady_clock::now();
   EXPECT_NO_THROW(
       runner.EjecutarYEsperar(Waiter(u"waiter_exit259.exe"), u" /REGSERVER", u"el programa"));
@@ -494,7 +504,7 @@ TEST_F(RunnerTest, ExitCode259EndsTheWait) {
 
 TEST_F(RunnerTest, UnresolvableNameFailsWithTheSystemsReasonAndNoWait) {
   ProcessStarterWin32 starter(window_.get());
-  CommandRunner runner(starter, pump_, registry_);
+  CommandRunner runner = Runner(starter);
   std::vector<std::string> seen;
   {
     ShellBoxCloser closer(window_.get(), seen);
@@ -518,7 +528,7 @@ TEST_F(RunnerTest, UnresolvableNameFailsWithTheSystemsReasonAndNoWait) {
 
 TEST_F(RunnerTest, MessagesAreDispatchedWhileTheProgramRuns) {
   ProcessStarterWin32 starter(window_.get());
-  CommandRunner runner(starter, pump_, registry_);
+  CommandRunner runner = Runner(starter);
   SetEnv(u"VARNEL_WAITER_MS", u"2000");
   const ULONGLONG start = ::GetTickCount64();
   {
@@ -536,7 +546,7 @@ TEST_F(RunnerTest, MessagesAreDispatchedWhileTheProgramRuns) {
 
 TEST_F(RunnerTest, QuitDuringTheWaitEndsItAndLaterCallsDoNotWait) {
   ProcessStarterWin32 starter(window_.get());
-  CommandRunner runner(starter, pump_, registry_);
+  CommandRunner runner = Runner(starter);
   const String stopFile = dir_ + u"\\stop";
   SetEnv(u"VARNEL_WAITER_STOPFILE", stopFile);
   const ULONGLONG start = ::GetTickCount64();
@@ -567,7 +577,7 @@ TEST_F(RunnerTest, QuitDuringTheWaitEndsItAndLaterCallsDoNotWait) {
 
 TEST_F(RunnerTest, WaitingUsesNoProcessorTime) {
   ProcessStarterWin32 starter(window_.get());
-  CommandRunner runner(starter, pump_, registry_);
+  CommandRunner runner = Runner(starter);
   const auto cpuSeconds = [] {
     FILETIME creation, exit, kernel, user;
     ::GetProcessTimes(::GetCurrentProcess(), &creation, &exit, &kernel, &user);
@@ -605,7 +615,7 @@ TEST_F(RunnerTest, WaitingUsesNoProcessorTime) {
 
 TEST_F(RunnerTest, AStopEndsTheWaitAtOnceAndTheProgramRunsOn) {
   ProcessStarterWin32 starter(window_.get());
-  CommandRunner runner(starter, pump_, registry_);
+  CommandRunner runner = Runner(starter);
   const String stopFile = dir_ + u"\\stop-hang";
   SetEnv(u"VARNEL_WAITER_STOPFILE", stopFile);
   // The stop is asked for by a message the wait dispatches, as a click on

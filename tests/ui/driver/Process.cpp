@@ -33,6 +33,15 @@ String ComposeCommandLine(const String& path, const String& arguments) {
   return line;
 }
 
+std::pair<String, String> PathWith(StringView folder) {
+  std::vector<wchar_t> buffer(32768);
+  const DWORD length =
+      ::GetEnvironmentVariableW(L"PATH", buffer.data(), static_cast<DWORD>(buffer.size()));
+  String path(folder);
+  if (length != 0 && length < buffer.size()) path += u";" + FromW(buffer.data(), length);
+  return {u"PATH", path};
+}
+
 String ComposeEnvironmentBlock(const std::vector<std::pair<String, String>>& overrides) {
   std::vector<String> entries;
   if (wchar_t* block = ::GetEnvironmentStringsW()) {

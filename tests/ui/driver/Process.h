@@ -69,4 +69,8 @@ String ComposeCommandLine(const String& path, const String& arguments);
 // "NAME=value\0" entries ended by an extra "\0".
 String ComposeEnvironmentBlock(const std::vector<std::pair<String, String>>& overrides);
 
+// The PATH entry of an environment override that puts `folder` first on
+// the driver's own PATH: where a started Varnel.exe may find DComPerm.exe.
+std::pair<String, String> PathWith(StringView folder);
+
 }  // namespace varnel::ui

@@ -102,7 +102,7 @@ inline String ServerFixture(StringView fileName) {
 inline String CrasherFixture() { return FixturePath(u"crasher\\crasher.exe"); }
 
 // A folder that holds a copy of the stand-in DComPerm (the program is
-// started there, so the shell finds the bare name) and its call record.
+// started there, with the folder first on its PATH) and its call record.
 class ToolFolder {
  public:
   explicit ToolFolder(StringView name, bool withDComPerm = true) : folder_(name) {
@@ -222,6 +222,8 @@ class Varnel {
     options.WorkingDirectory = tools.Path();
     options.Environment = std::move(environment);
     options.Environment.emplace_back(u"VARNEL_DCOMPERM_LOG", tools.Log());
+    // Found on the PATH, never in the current folder.
+    options.Environment.push_back(PathWith(tools.Path()));
     return options;
   }
 

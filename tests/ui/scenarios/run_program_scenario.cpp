@@ -2,6 +2,7 @@
 // identity; a name without a dot gives the identifier ".DMR"; a second run
 // with the same program reuses the class identifier the first one found.
 
+#include "tests/ui/driver/Server32.h"
 #include "tests/ui/scenarios/run_support.h"
 
 namespace varnel::ui::run {
@@ -115,6 +116,34 @@ TEST(RunProgram, NameWithoutDotGivesAnUnregisteredIdentifier) {
   EXPECT_TRUE(varnel.DComPermCalls().Argv.empty());
   varnel.ExpectNoBox(Milliseconds(700));
   varnel.ExpectNothingLeft(folder.Path());
+  varnel.WaitIdle();
+  varnel.CloseAndWait();
+}
+
+// A 32-bit server picked in the window: it cannot start here, so its
+// registration fails, and its identity goes to the AppID its class names in
+// the 32-bit view.
+TEST(RunProgram, A32BitServersIdentityGoesToTheAppIdItsClassNames) {
+  const TempFolder folder(u"UxRunProg32");
+  const String exe = folder.File(u"UxProg32.exe");
+  CopyFileTo(FixturePath(u"server\\server32.exe"), exe);
+  const Server32Registration registration(u"UxProg32", exe);
+
+  const VarnelSession varnel(u"UxRunProg32");
+  varnel.Select(u"Programa");
+  varnel.Select(u"Usuario interactivo");
+  varnel.Pick(exe);
+  varnel.PressAccept();
+  const MessageBoxInfo summary = varnel.ExpectSummary(kSummaryErrors, IconKind::Error);
+  // "Se presentaron errores...", an empty line, the one failure: the
+  // registration; the identity went through.
+  EXPECT_EQ(TextLines(summary.Text).size(), 3u) << U8(summary.Text);
+  varnel.Ok(summary);
+  const Calls calls = varnel.DComPermCalls();
+  ASSERT_EQ(calls.Argv.size(), 1u);
+  EXPECT_EQ(Joined(calls.Argv[0]),
+            Joined({u"-runas", registration.Ids().AppId, u"Interactive User"}));
+  EXPECT_EQ(RunAsOf(registration.Ids().AppId), u"Interactive User");
   varnel.WaitIdle();
   varnel.CloseAndWait();
 }

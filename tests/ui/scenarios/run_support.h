@@ -346,7 +346,8 @@ inline ProgressTexts ReadProgress(HWND progress) {
 // --- Varnel.exe in its working folder ---------------------------------------
 
 struct SessionOptions {
-  bool WithDComPerm = true;
+  bool WithDComPerm = true;    // a DComPerm.exe in the working folder
+  bool DComPermOnPath = true;  // and that folder on the PATH
   std::vector<std::pair<String, String>> Environment;
 };
 
@@ -365,6 +366,10 @@ class VarnelSession {
     start.Path = VarnelExePath();
     start.WorkingDirectory = work_.Path();
     start.Environment = {{u"VARNEL_DCOMPERM_LOG", log_}, {u"VARNEL_DCOMPERM_STRICT", u"1"}};
+    // The program never takes DComPerm from the current folder: the PATH
+    // is how it finds this one.
+    if (options.WithDComPerm && options.DComPermOnPath)
+      start.Environment.push_back(PathWith(work_.Path()));
     for (const auto& entry : options.Environment) start.Environment.push_back(entry);
     process_.emplace(start);
     WindowQuery query;

@@ -35,6 +35,23 @@ void ExpectRefused(const VarnelSession& varnel, const String& message, const Str
   }
 }
 
+// A DComPerm.exe in the current folder (where anyone who can write there
+// could leave one) is never taken: the run is refused before it starts.
+TEST(RunValidation, DComPermOnlyInTheCurrentFolderIsNotTaken) {
+  const ServerKeys keys({u"UxRvA"});
+  const OneServer folder;
+  SessionOptions options;
+  options.DComPermOnPath = false;
+  const VarnelSession varnel(u"UxRunValCwd", options);
+  varnel.Select(u"Usuario interactivo");
+  varnel.Pick(folder.root.Path());
+  ExpectRefused(varnel,
+                u"No se encontró DComPerm.exe en la carpeta del programa, en la carpeta del "
+                u"sistema ni en el PATH.",
+                folder.exe);
+  varnel.CloseAndWait();
+}
+
 TEST(RunValidation, CredentialsRefusedBeforeAnythingStarts) {
   const ServerKeys keys({u"UxRvA"});
   const OneServer folder;

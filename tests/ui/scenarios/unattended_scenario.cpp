@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "tests/ui/driver/Server32.h"
 #include "tests/ui/scenarios/run_support.h"
 
 namespace varnel::ui::run {
@@ -26,9 +27,10 @@ String VarnelComPath() {
 }
 
 // Runs Varnel.com in a working folder of its own that holds the stand-in
-// DComPerm, and waits for its end.
+// DComPerm (found there through the PATH), and waits for its end.
 Outcome RunUnattended(StringView name, const String& arguments,
-                      std::vector<std::pair<String, String>> environment = {}) {
+                      std::vector<std::pair<String, String>> environment = {},
+                      bool dcomPermOnPath = true) {
   const TempFolder work(String(name) + u"-work");
   CopyFileTo(FixturePath(u"dcomperm\\DComPerm.exe"), work.File(u"DComPerm.exe"));
   ProcessOptions start;
@@ -37,6 +39,7 @@ Outcome RunUnattended(StringView name, const String& arguments,
   start.WorkingDirectory = work.Path();
   start.OutputFile = work.File(u"output.txt");
   start.Environment = {{u"VARNEL_DCOMPERM_LOG", work.File(u"dcomperm.log")}};
+  if (dcomPermOnPath) start.Environment.push_back(PathWith(work.Path()));
   for (auto& entry : environment) start.Environment.push_back(std::move(entry));
   const Process process(start);
   process.WaitForExit(Milliseconds{90000});
@@ -207,6 +210,66 @@ TEST(Unattended, VerifyActivatesEachPreparedServer) {
   EXPECT_TRUE(Contains(reason, u"acceso denegado (0x80070005)")) << U8(reason);
   EXPECT_EQ((*Line(outcome, refuses, "identity"))["ok"], true) << "its identity was set";
   EXPECT_EQ(outcome.Report.back()["failed"], 1);
+}
+
+// A 32-bit server's class key is in the 32-bit view, with an AppID of its
+// own. It cannot start here (no 32-bit code runs), so its registration fails;
+// the registration a 32-bit server writes is in place, and DComPerm must get
+// the AppID that class names, not the CLSID.
+TEST(Unattended, A32BitServersIdentityGoesToTheAppIdItsClassNames) {
+  const TempFolder folder(u"UxUn32");
+  const String exe = folder.File(u"UxUn32.exe");
+  CopyFileTo(FixturePath(u"server\\server32.exe"), exe);
+  const Server32Registration registration(u"UxUn32", exe);
+  const Outcome outcome = RunUnattended(u"UxUn32", u"/program " + exe + u" /identity interactive");
+  EXPECT_EQ(outcome.ExitCode, 1u) << U8(outcome.Output);
+  EXPECT_EQ((*Line(outcome, exe, "register"))["ok"], false);
+  const json* identity = Line(outcome, exe, "identity");
+  ASSERT_NE(identity, nullptr) << U8(outcome.Output);
+  EXPECT_EQ((*identity)["ok"], true) << U8(outcome.Output);
+  ASSERT_EQ(outcome.DComPerm.Argv.size(), 1u);
+  EXPECT_EQ(Joined(outcome.DComPerm.Argv[0]),
+            Joined({u"-runas", registration.Ids().AppId, u"Interactive User"}));
+  EXPECT_EQ(RunAsOf(registration.Ids().AppId), u"Interactive User");
+}
+
+// A ProgID left pointing at a copy in another folder, and a server here that
+// registers nothing: the item names the other file and DComPerm never runs.
+TEST(Unattended, ARegistrationOfAnotherFileFailsNamingIt) {
+  const ServerKeys keys({u"UxUnStale"});
+  const TempFolder old(u"UxUnStaleOld");
+  const TempFolder here(u"UxUnStaleNew");
+  const String registered = old.File(u"UxUnStale.exe");
+  const String handled = here.File(u"UxUnStale.exe");
+  CopyFileTo(ServerFixture(u"server"), registered);
+  CopyFileTo(ServerFixture(u"server_fail"), handled);
+  ASSERT_EQ(
+      RunUnattended(u"UxUnStale", u"/program " + registered + u" /identity launching").ExitCode,
+      0u);
+  const Outcome outcome =
+      RunUnattended(u"UxUnStale", u"/program " + handled + u" /identity interactive");
+  EXPECT_EQ(outcome.ExitCode, 1u) << U8(outcome.Output);
+  const json* identity = Line(outcome, handled, "identity");
+  ASSERT_NE(identity, nullptr) << U8(outcome.Output);
+  EXPECT_EQ((*identity)["ok"], false);
+  EXPECT_TRUE(Contains(FromUtf8((*identity)["error"].get<std::string>()), registered))
+      << (*identity)["error"];
+  EXPECT_TRUE(outcome.DComPerm.Argv.empty());
+  EXPECT_EQ(RunAsOf(ExpectedClsid(u"UxUnStale")), std::nullopt) << "the other file's identity";
+}
+
+// DComPerm only in the current folder is not taken: nothing starts, exit 2.
+TEST(Unattended, DComPermOnlyInTheCurrentFolderRefusesTheRun) {
+  const ServerKeys keys({u"UxUnCwd"});
+  const TempFolder folder(u"UxUnCwd");
+  const String exe = folder.File(u"UxUnCwd.exe");
+  CopyFileTo(ServerFixture(u"server"), exe);
+  const Outcome outcome = RunUnattended(u"UxUnCwd", u"/program " + exe + u" /identity interactive",
+                                        {}, /*dcomPermOnPath=*/false);
+  EXPECT_EQ(outcome.ExitCode, 2u) << U8(outcome.Output);
+  EXPECT_TRUE(Contains(outcome.Output, u"No se encontró DComPerm.exe")) << U8(outcome.Output);
+  EXPECT_FALSE(ProgIdRegistered(u"UxUnCwd")) << "a server was started";
+  EXPECT_TRUE(outcome.DComPerm.Argv.empty()) << "the current folder's DComPerm.exe ran";
 }
 
 // The password's variable is taken out of the environment before anything

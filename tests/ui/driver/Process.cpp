@@ -38,7 +38,10 @@ std::pair<String, String> PathWith(StringView folder) {
   const DWORD length =
       ::GetEnvironmentVariableW(L"PATH", buffer.data(), static_cast<DWORD>(buffer.size()));
   String path(folder);
-  if (length != 0 && length < buffer.size()) path += u";" + FromW(buffer.data(), length);
+  if (length != 0 && length < buffer.size()) {
+    path += u';';
+    path.append(buffer.begin(), buffer.begin() + length);
+  }
   return {u"PATH", path};
 }
 

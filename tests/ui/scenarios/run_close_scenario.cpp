@@ -15,7 +15,7 @@ TEST(RunClose, ClosingDuringARunFinishesItWithoutWaitingThenEnds) {
   MakeSlowServer(slow);
   RegisterAsServer(u"UxRcLento", slow);
 
-  VarnelSession varnel(u"UxRunClose", {true, {{u"VARNEL_WAITER_MODE", u"hang"}}});
+  VarnelSession varnel(u"UxRunClose", {.Environment = {{u"VARNEL_WAITER_MODE", u"hang"}}});
   varnel.Select(u"Usuario interactivo");
   varnel.Pick(root.Path());
   varnel.PressAccept();

@@ -36,15 +36,24 @@ struct FolderIdentity {
   bool operator==(const FolderIdentity&) const = default;
 };
 
+// Why a folder's entries could not be read: the system's error code and
+// its text for it.
+struct FolderReadFailure {
+  std::uint32_t Code = 0;
+  String SystemText;
+};
+
 class IFolderEnumerator {
  public:
   virtual ~IFolderEnumerator() = default;
   // Calls `visit` for each entry matching `pattern` (a folder prefix plus a
   // mask; "*" gives every entry), in the order the file system yields them.
-  // A failing first lookup (missing folder, nothing matches) visits nothing
-  // and reports nothing.
-  virtual void Enumerate(const String& pattern,
-                         const std::function<void(const FolderEntry&)>& visit) = 0;
+  // Returns nothing when the entries were read to the end, also when none
+  // matches (ERROR_FILE_NOT_FOUND, ERROR_NO_MORE_FILES); any other failure,
+  // first lookup or later (access denied, a folder that is gone), is
+  // returned, after the entries read until then were visited.
+  virtual std::optional<FolderReadFailure> Enumerate(
+      const String& pattern, const std::function<void(const FolderEntry&)>& visit) = 0;
   // The folder's identity, or nothing when it cannot be opened.
   virtual std::optional<FolderIdentity> Identity(const String& folder) = 0;
 };

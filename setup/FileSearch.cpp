@@ -10,6 +10,18 @@ bool IsSearchedSubfolder(const FolderEntry& entry) {
   return entry.Name != u"." && entry.Name != u"..";
 }
 
+// "C:\S\sub\" -> "C:\S\sub"; a drive's root keeps its backslash.
+String FolderOf(const String& prefix) {
+  if (prefix.size() <= 3 || prefix.back() != u'\\') return prefix;
+  return prefix.substr(0, prefix.size() - 1);
+}
+
+String ReasonFor(const FolderReadFailure& failure) {
+  const String text = TrimRightControlAndPeriods(failure.SystemText, true);
+  return u"No se pudo leer la carpeta (" + (text.empty() ? String() : text + u", ") + u"error " +
+         IntToStr(failure.Code) + u").";
+}
+
 }  // namespace
 
 void FileSearch::BuscarArchivos(const String& folder, const String& mask, bool recursive) {
@@ -17,6 +29,7 @@ void FileSearch::BuscarArchivos(const String& folder, const String& mask, bool r
   extension_ = ExtensionMask::From(mask);
   recursive_ = recursive;
   path_.clear();
+  failures_.clear();
   Search(Ancestor{(!folder.empty() && folder.back() == u'\\') ? folder : folder + u'\\', {}, false},
          false);
 }
@@ -28,7 +41,7 @@ void FileSearch::BuscarArchivos(const String& folder, const String& mask, bool r
 std::vector<FolderEntry> FileSearch::ReadFolder(const String& prefix) {
   std::vector<FolderEntry> subfolders;
   if (extension_) {
-    folders_.Enumerate(prefix + u"*", [&](const FolderEntry& entry) {
+    Enumerate(prefix, u"*", [&](const FolderEntry& entry) {
       if (entry.Attributes & kAttributeDirectory) {
         if (recursive_ && IsSearchedSubfolder(entry)) subfolders.push_back(entry);
       } else if (extension_->Matches(entry.Name, entry.ShortName)) {
@@ -37,15 +50,24 @@ std::vector<FolderEntry> FileSearch::ReadFolder(const String& prefix) {
     });
     return subfolders;
   }
-  folders_.Enumerate(prefix + mask_, [&](const FolderEntry& entry) {
+  const bool read = Enumerate(prefix, mask_, [&](const FolderEntry& entry) {
     if ((entry.Attributes & kAttributeDirectory) == 0) found_.Add(prefix + entry.Name);
   });
-  if (recursive_) {
-    folders_.Enumerate(prefix + u"*", [&](const FolderEntry& entry) {
+  // A folder that failed once is listed once: its subfolders are not asked for.
+  if (read && recursive_) {
+    Enumerate(prefix, u"*", [&](const FolderEntry& entry) {
       if (IsSearchedSubfolder(entry)) subfolders.push_back(entry);
     });
   }
   return subfolders;
+}
+
+bool FileSearch::Enumerate(const String& prefix, const String& mask,
+                           const std::function<void(const FolderEntry&)>& visit) {
+  const std::optional<FolderReadFailure> failure = folders_.Enumerate(prefix + mask, visit);
+  if (!failure) return true;
+  failures_.push_back(FolderFailure{FolderOf(prefix), ReasonFor(*failure)});
+  return false;
 }
 
 // `linked`: a junction, link or mounted volume lies on the path from the

@@ -3,7 +3,9 @@
 // order the file system yields them, then each of its subfolders completely
 // before the next (depth-first, pre-order). Hidden and system subfolders are
 // not entered; hidden and system files are kept. Nothing found is dropped as
-// a duplicate.
+// a duplicate. A folder that cannot be read (access denied, gone) does not
+// end the search: it is listed with the reason, what it yielded before the
+// failure is kept, and every other folder is still searched.
 
 #include <optional>
 #include <vector>
@@ -13,6 +15,12 @@
 #include "setup/ExtensionMask.h"
 
 namespace varnel::setup {
+
+// A folder the search could not read.
+struct FolderFailure {
+  String Folder;  // its full path, without a final backslash (but "D:\")
+  String Reason;  // in the program's words, with the system's
+};
 
 class FileSearch {
  public:
@@ -25,6 +33,9 @@ class FileSearch {
   // no loop is searched again.
   void BuscarArchivos(const String& folder, const String& mask, bool recursive);
 
+  // The folders the last search could not read, in the order met.
+  const std::vector<FolderFailure>& FolderFailures() const noexcept { return failures_; }
+
  private:
   // A folder on the path from the chosen folder down to the one searched.
   struct Ancestor {
@@ -35,6 +46,9 @@ class FileSearch {
 
   void Search(Ancestor folder, bool linked);
   std::vector<FolderEntry> ReadFolder(const String& prefix);
+  // Enumerates, and lists the folder when that fails; false then.
+  bool Enumerate(const String& prefix, const String& mask,
+                 const std::function<void(const FolderEntry&)>& visit);
   // Reads the folder's identity into it and looks for it on the path.
   bool IsOwnAncestor(Ancestor& folder);
 
@@ -44,6 +58,7 @@ class FileSearch {
   std::optional<ExtensionMask> extension_;
   bool recursive_ = false;
   std::vector<Ancestor> path_;
+  std::vector<FolderFailure> failures_;
 };
 
 }  // namespace varnel::setup

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/win32/Errors.h"
 #include "platform/win32/Text.h"
 #include "platform/win32/Unique.h"
 
@@ -34,20 +35,27 @@ std::array<std::uint8_t, 16> FileIndexAsId(DWORD high, DWORD low) {
   return id;
 }
 
+std::optional<FolderReadFailure> FailureOf(DWORD error) {
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return std::nullopt;
+  return FolderReadFailure{error, SystemErrorText(error)};
+}
+
 }  // namespace
 
-void FolderEnumeratorWin32::Enumerate(const String& pattern,
-                                      const std::function<void(const FolderEntry&)>& visit) {
+std::optional<FolderReadFailure> FolderEnumeratorWin32::Enumerate(
+    const String& pattern, const std::function<void(const FolderEntry&)>& visit) {
   WIN32_FIND_DATAW data{};
+  const String path = LongPathForm(pattern);  // no temporary to free before the error is read
   // The standard level, for the 8.3 names that masks also match; large
   // fetches, since a search reads every entry of the folder.
-  UniqueFind find(::FindFirstFileExW(W(LongPathForm(pattern)), FindExInfoStandard, &data,
-                                     FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
-  if (!find) return;
+  UniqueFind find(::FindFirstFileExW(W(path), FindExInfoStandard, &data, FindExSearchNameMatch,
+                                     nullptr, FIND_FIRST_EX_LARGE_FETCH));
+  if (!find) return FailureOf(::GetLastError());
   do {
     visit(
         FolderEntry{FromW(data.cFileName), FromW(data.cAlternateFileName), data.dwFileAttributes});
   } while (::FindNextFileW(find.get(), &data));
+  return FailureOf(::GetLastError());
 }
 
 std::optional<FolderIdentity> FolderEnumeratorWin32::Identity(const String& folder) {

@@ -6,8 +6,8 @@ namespace varnel::win32 {
 
 class FolderEnumeratorWin32 final : public IFolderEnumerator {
  public:
-  void Enumerate(const String& pattern,
-                 const std::function<void(const FolderEntry&)>& visit) override;
+  std::optional<FolderReadFailure> Enumerate(
+      const String& pattern, const std::function<void(const FolderEntry&)>& visit) override;
   std::optional<FolderIdentity> Identity(const String& folder) override;
 };
 

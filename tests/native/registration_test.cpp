@@ -25,20 +25,30 @@ class FakeFolders final : public IFolderEnumerator {
     std::uint64_t id = 0;
   };
   std::map<String, Node> folders;  // key: folder path with trailing backslash
+  // Folders that cannot be read: the error code, and how many entries they
+  // yield before it.
+  std::map<String, std::pair<std::uint32_t, std::size_t>> failing;
   std::vector<String> patterns;
   std::vector<String> identities;
 
-  void Enumerate(const String& pattern,
-                 const std::function<void(const FolderEntry&)>& visit) override {
+  std::optional<FolderReadFailure> Enumerate(
+      const String& pattern, const std::function<void(const FolderEntry&)>& visit) override {
     patterns.push_back(pattern);
     const std::size_t cut = pattern.rfind(u'\\');
     const String folder = pattern.substr(0, cut + 1);
     const String mask = pattern.substr(cut + 1);
+    const auto failure = failing.find(folder);
     const auto found = folders.find(folder);
-    if (found == folders.end()) return;
-    for (const FolderEntry& entry : found->second.entries) {
-      if (mask == u"*" || Matches(entry.Name, mask.substr(1))) visit(entry);
+    std::size_t yielded = 0;
+    if (found != folders.end()) {
+      for (const FolderEntry& entry : found->second.entries) {
+        if (failure != failing.end() && yielded == failure->second.second) break;
+        ++yielded;
+        if (mask == u"*" || Matches(entry.Name, mask.substr(1))) visit(entry);
+      }
     }
+    if (failure == failing.end()) return std::nullopt;
+    return FolderReadFailure{failure->second.first, u"Acceso denegado.\r\n"};
   }
   std::optional<FolderIdentity> Identity(const String& folder) override {
     identities.push_back(folder);
@@ -194,6 +204,47 @@ TEST(FileSearch, NonRecursiveStopsAfterTheFilePass) {
   FileSearch(f, found).BuscarArchivos(u"C:\\S", u"*.exe", false);
   ASSERT_EQ(found.Count(), 1);
   EXPECT_EQ(found[0], u"C:\\S\\a.exe");
+}
+
+// CI runs as root, which reads every folder: the unreadable ones are the
+// double's.
+TEST(FileSearch, AnUnreadableFolderIsNamedAndEveryOtherOneStillSearched) {
+  FakeFolders f;
+  f.Add(u"C:\\S\\", 1,
+        {{u"a.exe", {}, 0}, {u"privada", {}, kDir}, {u"s2", {}, kDir}, {u"b.exe", {}, 0}});
+  f.Add(u"C:\\S\\privada\\", 2, {{u"p.exe", {}, 0}, {u"dentro", {}, kDir}});
+  f.Add(u"C:\\S\\privada\\dentro\\", 3, {{u"q.exe", {}, 0}});
+  f.Add(u"C:\\S\\s2\\", 4, {{u"c.exe", {}, 0}, {u"t", {}, kDir}});
+  f.Add(u"C:\\S\\s2\\t\\", 5, {{u"d.exe", {}, 0}});
+  f.failing[u"C:\\S\\privada\\"] = {5, 0};  // ERROR_ACCESS_DENIED at the first look-up
+  TStringList found;
+  FileSearch search(f, found);
+  search.BuscarArchivos(u"C:\\S", u"*.exe", true);
+  EXPECT_EQ(std::vector<String>(found.begin(), found.end()),
+            (std::vector<String>{u"C:\\S\\a.exe", u"C:\\S\\b.exe", u"C:\\S\\s2\\c.exe",
+                                 u"C:\\S\\s2\\t\\d.exe"}));
+  ASSERT_EQ(search.FolderFailures().size(), 1u);
+  EXPECT_EQ(search.FolderFailures()[0].Folder, u"C:\\S\\privada");
+  EXPECT_EQ(search.FolderFailures()[0].Reason,
+            u"No se pudo leer la carpeta (Acceso denegado, error 5).");
+
+  // Another search starts with no failures; one that breaks off half-way
+  // keeps what it yielded, and the chosen folder itself may be the one.
+  f.failing.clear();
+  f.failing[u"C:\\S\\"] = {59, 1};  // ERROR_UNEXP_NET_ERR after the first entry
+  TStringList again;
+  FileSearch(f, again).BuscarArchivos(u"C:\\S", u"*.exe", true);
+  EXPECT_EQ(std::vector<String>(again.begin(), again.end()), std::vector<String>{u"C:\\S\\a.exe"});
+  search.BuscarArchivos(u"C:\\S", u"*.e?e", true);
+  ASSERT_EQ(search.FolderFailures().size(), 1u);
+  EXPECT_EQ(search.FolderFailures()[0].Folder, u"C:\\S");
+  EXPECT_EQ(f.patterns.back(), u"C:\\S\\*.e?e") << "a failed folder is not read again";
+
+  f.failing.clear();
+  f.failing[u"D:\\"] = {21, 0};  // ERROR_NOT_READY
+  search.BuscarArchivos(u"D:\\", u"*.exe", true);
+  ASSERT_EQ(search.FolderFailures().size(), 1u);
+  EXPECT_EQ(search.FolderFailures()[0].Folder, u"D:\\");
 }
 
 TEST(ServerNames, BaseNameStopsAtTheFirstDot) {

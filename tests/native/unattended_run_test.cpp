@@ -39,8 +39,9 @@ class Untouched final : public IVersionSource,
   }
   void ProcessMessages() override {}
   bool Terminated() const override { return false; }
-  void Enumerate(const String&, const std::function<void(const FolderEntry&)>&) override {
-    Fail<int>();
+  std::optional<FolderReadFailure> Enumerate(
+      const String&, const std::function<void(const FolderEntry&)>&) override {
+    return Fail<std::optional<FolderReadFailure>>();
   }
   std::optional<FolderIdentity> Identity(const String&) override { return Fail<std::nullopt_t>(); }
   TDateTime Now() override { return TDateTime(); }

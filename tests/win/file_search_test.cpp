@@ -146,3 +146,32 @@ TEST(FileSearchWin32, AFolderHasOneIdentityWhateverPathLeadsThere) {
   EXPECT_NE(direct->File, (std::array<std::uint8_t, 16>{}));
   EXPECT_FALSE(folders.Identity(tree.Root() + u"\\no-existe\\").has_value());
 }
+
+TEST(FileSearchWin32, NothingMatchingIsNoFailureAMissingFolderIs) {
+  Tree tree;
+  tree.Folder(u"s1");
+  tree.File(u"s1\\c.exe");
+  tree.File(u"notas.txt");
+  win32::FolderEnumeratorWin32 folders;
+  int visited = 0;
+  const auto count = [&](const FolderEntry&) { ++visited; };
+  EXPECT_EQ(folders.Enumerate(tree.Root() + u"\\*.dll", count), std::nullopt);
+  EXPECT_EQ(folders.Enumerate(tree.Root() + u"\\s1\\*", count), std::nullopt);
+  EXPECT_EQ(visited, 3);  // ".", ".." and c.exe
+  const std::optional<FolderReadFailure> missing =
+      folders.Enumerate(tree.Root() + u"\\no-existe\\*", count);
+  ASSERT_TRUE(missing.has_value());
+  EXPECT_EQ(missing->Code, static_cast<std::uint32_t>(ERROR_PATH_NOT_FOUND));
+  EXPECT_FALSE(missing->SystemText.empty());
+
+  // A whole search of a readable tree lists no folder; a chosen folder that
+  // is gone is named.
+  TStringList found;
+  setup::FileSearch search(folders, found);
+  search.BuscarArchivos(tree.Root(), u"*.exe", true);
+  EXPECT_EQ(found.Count(), 1);
+  EXPECT_TRUE(search.FolderFailures().empty());
+  search.BuscarArchivos(tree.Root() + u"\\no-existe", u"*.exe", true);
+  ASSERT_EQ(search.FolderFailures().size(), 1u);
+  EXPECT_EQ(search.FolderFailures()[0].Folder, tree.Root() + u"\\no-existe");
+}

@@ -16,6 +16,8 @@ const char* PhaseName(RunPhase phase) {
       return "whatif";
     case RunPhase::Verificacion:
       return "verify";
+    case RunPhase::Busqueda:
+      return "search";
   }
   return "";
 }

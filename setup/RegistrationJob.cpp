@@ -218,12 +218,21 @@ void ProcesarServidores(IRunSteps& steps, progress::IRunProgress& progress, cons
   progress.Finalizar();
 }
 
-void RegistrationJob::BuscarArchivos(const String& folder, const String& mask, bool recursive) {
-  FileSearch(folders_, *gSlArchivos).BuscarArchivos(folder, mask, recursive);
+void RegistrationJob::BuscarArchivos(const String& folder, const String& mask, bool recursive,
+                                     JobOutcome& outcome, IItemResults* results) {
+  FileSearch search(folders_, *gSlArchivos);
+  search.BuscarArchivos(folder, mask, recursive);
+  for (const FolderFailure& failure : search.FolderFailures()) {
+    outcome.Errores.Add(failure.Folder + u": " + failure.Reason);
+    outcome.Items.push_back(
+        {.Path = failure.Folder, .Phase = RunPhase::Busqueda, .Reason = failure.Reason});
+    if (results) results->ResultadoDelItem(outcome.Items.back());
+  }
 }
 
 template <typename Body>
-JobOutcome RegistrationJob::Run(const JobRequest& request, bool checks, Body passes) {
+JobOutcome RegistrationJob::Run(const JobRequest& request, bool checks, IItemResults* results,
+                                Body passes) {
   // A refusal leaves from here: nothing has run.
   ValidarCredenciales(request.EsteUsuario, request.Usuario, request.Contrasena,
                       request.Confirmacion);
@@ -234,7 +243,7 @@ JobOutcome RegistrationJob::Run(const JobRequest& request, bool checks, Body pas
   gSlArchivos = std::make_unique<TStringList>();  // the paths live for one run
   try {
     if (request.Modo == 0) {
-      BuscarArchivos(request.Ruta, u"*.exe", true);
+      BuscarArchivos(request.Ruta, u"*.exe", true, outcome, results);
     } else {
       gSlArchivos->Add(request.Ruta);
     }
@@ -249,7 +258,7 @@ JobOutcome RegistrationJob::Run(const JobRequest& request, bool checks, Body pas
 
 JobOutcome RegistrationJob::Ejecutar(const JobRequest& request, const ProgressFactory& progress,
                                      IItemResults* results) {
-  return Run(request, /*checks=*/true, [&](JobOutcome& outcome) {
+  return Run(request, /*checks=*/true, results, [&](JobOutcome& outcome) {
     const std::unique_ptr<progress::IRunProgress> window = progress();
     ProcesarServidores(steps_, *window, *gSlArchivos, outcome, results, request.Verificar);
   });
@@ -257,7 +266,7 @@ JobOutcome RegistrationJob::Ejecutar(const JobRequest& request, const ProgressFa
 
 JobOutcome RegistrationJob::Consultar(const JobRequest& request, IItemResults& results) {
   // An inquiry changes nothing: it needs no rights, tool or logon.
-  return Run(request, /*checks=*/false, [&](JobOutcome& outcome) {
+  return Run(request, /*checks=*/false, &results, [&](JobOutcome& outcome) {
     for (const String& path : *gSlArchivos) {
       ItemResult item{
           .Path = path, .Phase = RunPhase::Consulta, .ProgId = ProgIdFor(BaseName(path))};

@@ -49,7 +49,7 @@ void ValidarCredenciales(bool esteUsuario, const String& usuario, const String& 
 // A run needs a folder (mode 0) or a program (any other mode).
 void ValidarRuta(int modo, const String& ruta);
 
-enum class RunPhase { Registro, Identidad, Consulta, Verificacion };
+enum class RunPhase { Registro, Identidad, Consulta, Verificacion, Busqueda };
 
 // What became of one server in one phase.
 struct ItemResult {
@@ -77,7 +77,8 @@ struct JobOutcome {
   std::exception_ptr Failure;
   std::optional<ItemResult> EndedAt;
 
-  bool NothingFound() const { return Servers == 0 && !Failure; }
+  // No server, and no folder that could not be read either.
+  bool NothingFound() const { return Servers == 0 && !Failure && Errores.Count() == 0; }
   bool Succeeded() const { return !Failure && Errores.Count() == 0 && !Stopped; }
   // The summary box's text: the one sentence, then what failed.
   String SummaryText() const;
@@ -159,8 +160,11 @@ class RegistrationJob {
   // Validates, collects into gSlArchivos and, when it holds any, runs
   // `passes` over it; a failure on the way is the outcome's early end.
   template <typename Body>
-  JobOutcome Run(const JobRequest& request, bool checks, Body passes);
-  void BuscarArchivos(const String& folder, const String& mask, bool recursive);
+  JobOutcome Run(const JobRequest& request, bool checks, IItemResults* results, Body passes);
+  // Collects into gSlArchivos; a folder it cannot read is a failed item of
+  // its own (phase Busqueda), and every server it can read is still found.
+  void BuscarArchivos(const String& folder, const String& mask, bool recursive, JobOutcome& outcome,
+                      IItemResults* results);
 
   IRunSteps& steps_;
   IFolderEnumerator& folders_;

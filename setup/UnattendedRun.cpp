@@ -19,7 +19,7 @@ class Reporter final : public IItemResults {
 
   void ResultadoDelItem(const ItemResult& item) override {
     static constexpr const char16_t* kPhaseWord[] = {u"Registro ", u"Identidad", u"Consulta ",
-                                                     u"Arranque "};
+                                                     u"Arranque ", u"Búsqueda "};
     String line = String(kPhaseWord[static_cast<int>(item.Phase)]) + u" " + item.Path + u": ";
     line += item.Ok ? u"correcto" : u"ERROR: " + item.Reason;
     if (item.Phase == RunPhase::Verificacion) line += u"; " + item.ProgId;

@@ -654,6 +654,29 @@ TEST(ProcesarServidores, AClassRegisteredByAnotherFileFailsWithoutStartingTheToo
   for (const String& e : steps.events) EXPECT_NE(e, u"Permisos {1}");
 }
 
+// CI runs as root: the unreadable folder is the double's.
+TEST(RegistrationJob, AnUnreadableFolderIsAFailureOfItsOwnAndTheRestIsHandled) {
+  RecordingSteps steps;
+  steps.guids[u"a.aDMR"] = u"{A}";
+  FakeFolders folders;
+  folders.Add(u"C:\\S\\", 1, {{u"a.exe", {}, 0}, {u"privada", {}, kDir}});
+  folders.Add(u"C:\\S\\privada\\", 2, {{u"p.exe", {}, 0}});
+  folders.failing[u"C:\\S\\privada\\"] = {5, 0};
+  RegistrationJob job(steps, folders);
+  const JobOutcome outcome = job.Ejecutar(
+      {.Ruta = u"C:\\S"}, [&] { return steps.CrearVentanaDeProgreso(); }, &steps);
+  EXPECT_FALSE(outcome.NothingFound());
+  EXPECT_FALSE(outcome.Succeeded());
+  EXPECT_EQ(outcome.Servers, 1);
+  ASSERT_EQ(outcome.Errores.Count(), 1);
+  EXPECT_EQ(outcome.Errores[0],
+            u"C:\\S\\privada: No se pudo leer la carpeta (Acceso denegado, error 5).");
+  ASSERT_FALSE(steps.results.empty());
+  EXPECT_EQ(steps.results[0].Phase, RunPhase::Busqueda);
+  EXPECT_NE(std::find(steps.events.begin(), steps.events.end(), u"Permisos {A}"),
+            steps.events.end());
+}
+
 TEST(RegistrationJob, NothingFoundOpensNoProgress) {
   RecordingSteps steps;
   FakeFolders folders;

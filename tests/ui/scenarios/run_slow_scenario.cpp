@@ -10,7 +10,7 @@
 namespace varnel::ui::run {
 namespace {
 
-const SessionOptions kHanging{true, {{u"VARNEL_WAITER_MODE", u"hang"}}};
+const SessionOptions kHanging{.Environment = {{u"VARNEL_WAITER_MODE", u"hang"}}};
 
 // A folder of real server copies and slow ones, in the search's order.
 struct Folder {
@@ -152,7 +152,8 @@ TEST(RunSlow, StopWhileARealServerRegistersLeavesTheRestUntouched) {
   const std::vector<String> all = {u"UxRgA", u"UxRgB", u"UxRgC", u"UxRgD"};
   const ServerKeys keys(all);
   const Folder folder(u"UxRunStopReal", all, {});
-  const VarnelSession varnel(u"UxRunStopReal", {true, {{u"VARNEL_SERVER_REGISTER_MS", u"2500"}}});
+  const VarnelSession varnel(u"UxRunStopReal",
+                             {.Environment = {{u"VARNEL_SERVER_REGISTER_MS", u"2500"}}});
   varnel.Select(u"Usuario interactivo");
   varnel.Pick(folder.root.Path());
   varnel.PressAccept();

@@ -348,7 +348,7 @@ inline ProgressTexts ReadProgress(HWND progress) {
 struct SessionOptions {
   bool WithDComPerm = true;    // a DComPerm.exe in the working folder
   bool DComPermOnPath = true;  // and that folder on the PATH
-  std::vector<std::pair<String, String>> Environment;
+  std::vector<std::pair<String, String>> Environment{};
 };
 
 struct Calls {

@@ -10,6 +10,7 @@
 #include "platform/win32/ClockWin32.h"
 #include "platform/win32/CredentialCheckWin32.h"
 #include "platform/win32/FolderEnumeratorWin32.h"
+#include "platform/win32/LaunchSecretsWin32.h"
 #include "platform/win32/PathNamesWin32.h"
 #include "platform/win32/ProcessStarterWin32.h"
 #include "platform/win32/ProgramFoldersWin32.h"
@@ -36,7 +37,8 @@ class Services {
              .ProgramFolders = programs_,
              .Credentials = logons_,
              .Machines = machines_,
-             .Paths = paths_} {}
+             .Paths = paths_,
+             .Secrets = secrets_} {}
   Services(const Services&) = delete;
   Services& operator=(const Services&) = delete;
 
@@ -54,6 +56,7 @@ class Services {
   win32::CredentialCheckWin32 logons_;
   PeMachineReader machines_;
   win32::PathNamesWin32 paths_;
+  win32::LaunchSecretsWin32 secrets_;
   setup::JobServices job_;
 };
 

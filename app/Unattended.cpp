@@ -13,6 +13,7 @@
 #include "platform/win32/StandardStream.h"
 #include "platform/win32/Text.h"
 #include "platform/win32/Unique.h"
+#include "setup/JsonReport.h"
 #include "setup/UnattendedRun.h"
 
 namespace varnel::app {
@@ -83,6 +84,19 @@ String TakeEnvironmentVariable(const String& name) {
   return value;
 }
 
+// Creates (or empties) the report file.
+win32::UniqueFile CreateReport(const String& path) {
+  return win32::UniqueFile(::CreateFileW(win32::W(path), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+void WriteReportLine(const win32::UniqueFile& report, const std::string& line) {
+  const std::string bytes = line + "\n";
+  DWORD written = 0;
+  if (!::WriteFile(report.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+    win32::RaiseLastOSError();
+}
+
 int Run(const std::vector<String>& arguments) {
   setup::UnattendedOptions options;
   try {
@@ -90,6 +104,13 @@ int Run(const std::vector<String>& arguments) {
   } catch (const setup::EUsageError& e) {
     WriteLines(STD_ERROR_HANDLE, e.Message());
     WriteLines(STD_ERROR_HANDLE, setup::UnattendedUsage());
+    // An earlier run's report must not be taken for this one's.
+    if (const std::optional<String> log = setup::LogPathOf(arguments)) {
+      if (const win32::UniqueFile report = CreateReport(*log))
+        WriteReportLine(report, setup::ReportSummaryLine({.Result = "refused",
+                                                          .ExitCode = setup::kExitRefused,
+                                                          .Reason = e.Message()}));
+    }
     return setup::kExitRefused;
   }
   if (options.Help) {
@@ -101,8 +122,7 @@ int Run(const std::vector<String>& arguments) {
   // cannot be written refuses the job instead of losing its result.
   win32::UniqueFile report;
   if (!options.LogPath.empty()) {
-    report.reset(::CreateFileW(win32::W(options.LogPath), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    report = CreateReport(options.LogPath);
     if (!report) {
       WriteLines(STD_ERROR_HANDLE, u"No se pudo crear el informe " + options.LogPath + u": " +
                                        win32::SystemErrorText(::GetLastError()));
@@ -124,13 +144,7 @@ int Run(const std::vector<String>& arguments) {
   output.Line = [](const String& line) { WriteLines(STD_OUTPUT_HANDLE, line); };
   output.ErrorLine = [](const String& line) { WriteLines(STD_ERROR_HANDLE, line); };
   if (report) {
-    output.Report = [&report](const std::string& line) {
-      const std::string bytes = line + "\n";
-      DWORD written = 0;
-      if (!::WriteFile(report.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                       nullptr))
-        win32::RaiseLastOSError();
-    };
+    output.Report = [&report](const std::string& line) { WriteReportLine(report, line); };
   }
   const String password = TakeEnvironmentVariable(options.PasswordVariable);
   ConsoleStop stop;

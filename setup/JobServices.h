@@ -8,6 +8,7 @@
 #include "platform/Clock.h"
 #include "platform/CredentialCheck.h"
 #include "platform/FolderEnumerator.h"
+#include "platform/LaunchSecrets.h"
 #include "platform/MessagePump.h"
 #include "platform/PathNames.h"
 #include "platform/ProcessStarter.h"
@@ -30,6 +31,7 @@ struct JobServices {
   ICredentialCheck& Credentials;    // the batch logon of "Este usuario"
   IMachineReader& Machines;         // which registry view a server writes
   IPathNames& Paths;                // whose file a registration names
+  ILaunchSecrets& Secrets;          // a named account's stored launch password
 };
 
 }  // namespace varnel::setup

@@ -22,6 +22,10 @@ const char* PhaseName(RunPhase phase) {
   return "";
 }
 
+nlohmann::ordered_json RunAsJson(const RunAsValue& runAs) {
+  return runAs.ValuePresent ? nlohmann::ordered_json(ToUtf8(runAs.Text)) : nullptr;
+}
+
 }  // namespace
 
 std::string ReportItemLine(const ItemResult& item) {
@@ -35,22 +39,37 @@ std::string ReportItemLine(const ItemResult& item) {
   if (item.Phase == RunPhase::Identidad || item.Phase == RunPhase::Consulta) {
     line["progId"] = ToUtf8(item.ProgId);
     line["clsid"] = ToUtf8(item.Clsid);
-    const RunAsValue& runAs = item.Identity.RunAs;
-    line["runAs"] = runAs.ValuePresent ? nlohmann::ordered_json(ToUtf8(runAs.Text)) : nullptr;
+    const IdentityRecord& identity = item.Identity;
+    line["runAs"] = RunAsJson(identity.RunAs);
+    if (item.Phase == RunPhase::Identidad) {
+      line["appId"] =
+          identity.AppId.empty() ? nullptr : nlohmann::ordered_json(ToUtf8(identity.AppId));
+      line["runAsBefore"] = identity.BeforeRead ? RunAsJson(identity.Before) : nullptr;
+      line["changed"] = identity.Changed;
+    } else {
+      line["runAsBefore"] = RunAsJson(identity.Before);
+      line["wouldChange"] = identity.Changed;
+    }
+    if (!identity.Note.empty()) line["note"] = ToUtf8(identity.Note);
   }
   // Text that is not valid UTF-16 (a lone surrogate in a file name) is
   // replaced rather than refused: the report must still be written.
   return line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
-std::string ReportSummaryLine(bool success, std::size_t servers, std::size_t failed,
-                              double seconds) {
+std::string ReportSummaryLine(const ReportSummary& summary) {
   nlohmann::ordered_json line;
-  line["summary"] = success ? "success" : "errors";
-  line["servers"] = servers;
-  line["failed"] = failed;
-  line["seconds"] = seconds;
-  return line.dump();
+  line["summary"] = summary.Result;
+  line["servers"] = summary.Servers;
+  line["failed"] = summary.Failed;
+  line["seconds"] = summary.Seconds;
+  line["changed"] = summary.Changed;
+  line["identity"] = ToUtf8(summary.Identity);
+  line["host"] = ToUtf8(summary.Host);
+  line["started"] = ToUtf8(summary.Started);
+  line["exitCode"] = summary.ExitCode;
+  if (!summary.Reason.empty()) line["reason"] = ToUtf8(summary.Reason);
+  return line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
 }  // namespace varnel::setup

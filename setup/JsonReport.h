@@ -14,8 +14,26 @@ namespace varnel::setup {
 // progId); runAs is null when the AppID holds none.
 std::string ReportItemLine(const ItemResult& item);
 
-// {"summary": "success"|"errors", "servers", "failed", "seconds"}
-std::string ReportSummaryLine(bool success, std::size_t servers, std::size_t failed,
-                              double seconds);
+// Identity lines add "appId" (null when unknown), "runAsBefore", "changed";
+// what-if lines "runAsBefore" and "wouldChange"; either a "note" when there
+// is one.
+
+// How a run ended, for its last line.
+struct ReportSummary {
+  const char* Result = "success";  // "success", "errors" or "refused"
+  std::size_t Servers = 0;
+  std::size_t Failed = 0;
+  double Seconds = 0;
+  std::size_t Changed = 0;  // identities set anew (a what-if: that would be)
+  String Identity{};        // "interactive", "launching" or "user"
+  String Host{};            // the computer's name
+  String Started{};         // ISO 8601, UTC
+  int ExitCode = 0;
+  String Reason{};  // why a command line was refused
+};
+
+// {"summary", "servers", "failed", "seconds", "changed", "identity", "host",
+//  "started", "exitCode"[, "reason"]}
+std::string ReportSummaryLine(const ReportSummary& summary);
 
 }  // namespace varnel::setup

@@ -8,10 +8,11 @@
 
 namespace varnel::setup {
 
-ServerSteps::ServerSteps(JobServices& services, const IIdentitySource& identity)
+ServerSteps::ServerSteps(JobServices& services, const IIdentitySource& identity, bool keepInPlace)
     : services_(services),
       runner_(services.Processes, services.Tools, services.Pump, services.AppIds),
       identity_(identity),
+      keepInPlace_(keepInPlace),
       // Non-visual: owned by the component list, no property set.
       dcom_(new SDCOMConnection(&components_, services.Classes)) {
   dcom_->SetName(u"DCOM");
@@ -59,8 +60,41 @@ void ServerSteps::Registrar(const String& path, const IStopSignal& stop) {
   runner_.EjecutarYEsperar(path, kRegServerParameters, u"el servidor", &stop);
 }
 
+namespace {
+
+IdentityOption SelectedOption(const IIdentitySource& source) {
+  if (source.EsteUsuarioSelected()) return IdentityOption::EsteUsuario;
+  if (source.InicialSelected()) return IdentityOption::UsuarioInicial;
+  return IdentityOption::UsuarioInteractivo;
+}
+
+}  // namespace
+
+bool ServerSteps::InPlace(IdentityRecord& record) {
+  const IdentityOption option = SelectedOption(identity_);
+  const String usuario = option == IdentityOption::EsteUsuario ? identity_.Usuario() : String();
+  std::optional<String> stored;
+  // The account alone does not tell: its password may have changed since.
+  if (option == IdentityOption::EsteUsuario && record.Before.ValuePresent &&
+      record.Before.Text == usuario) {
+    stored = services_.Secrets.StoredPassword(record.AppId);
+    if (!stored) record.Note = kPasswordUnreadable;
+  }
+  return IdentityHolds(record.Before, option, usuario, stored, identity_.Contrasena());
+}
+
 void ServerSteps::AsignarPermisosDcom(const String& guid, const IStopSignal& stop,
                                       IdentityRecord& record) {
+  if (keepInPlace_ && !record.AppId.empty()) {
+    record.Before = services_.AppIds.ReadRunAs(record.AppId);
+    record.BeforeRead = true;
+    if (InPlace(record)) {
+      record.RunAs = record.Before;
+      record.RunAsRead = true;
+      record.Changed = false;
+      return;
+    }
+  }
   runner_.AsignarPermisosDcom(guid, identity_, &stop, &record);
 }
 
@@ -68,6 +102,10 @@ void ServerSteps::LeerIdentidad(const String& path, const String& guid, Identity
   if (record.AppId.empty()) record.AppId = ClassAppIdKey(services_.AppIds, guid, ViewOf(path));
   record.RunAs = services_.AppIds.ReadRunAs(record.AppId);
   record.RunAsRead = true;
+  // For an inquiry: what is there now, and whether the identity asked for
+  // would change it.
+  record.Before = record.RunAs;
+  record.Changed = !InPlace(record);
 }
 
 void ServerSteps::Verificar(const String& progId) {

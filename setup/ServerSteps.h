@@ -14,8 +14,10 @@ namespace varnel::setup {
 
 class ServerSteps final : public IRunSteps {
  public:
-  // `identity` is read at every identity step.
-  ServerSteps(JobServices& services, const IIdentitySource& identity);
+  // `identity` is read at every identity step. With `keepInPlace` an AppID
+  // that already holds the identity asked for is left as it is, DComPerm not
+  // started: a re-run that changes nothing says so.
+  ServerSteps(JobServices& services, const IIdentitySource& identity, bool keepInPlace = false);
 
   SDCOMConnection& DCOM() { return *dcom_; }
 
@@ -33,10 +35,14 @@ class ServerSteps final : public IRunSteps {
  private:
   // The registry view the server at `path` writes its class key in.
   RegistryView ViewOf(const String& path);
+  // Whether record.Before already holds the identity selected; notes why
+  // when that cannot be told.
+  bool InPlace(IdentityRecord& record);
 
   JobServices& services_;
   CommandRunner runner_;
   const IIdentitySource& identity_;
+  bool keepInPlace_;
   TComponent components_;            // owns the connection component
   SDCOMConnection* dcom_ = nullptr;  // named "DCOM", as on the setup window
 };

@@ -90,6 +90,15 @@ UnattendedOptions ParseUnattendedOptions(const std::vector<String>& arguments) {
   return options;
 }
 
+std::optional<String> LogPathOf(const std::vector<String>& arguments) {
+  for (std::size_t i = 0; i + 1 < arguments.size(); ++i) {
+    const String& name = arguments[i];
+    if (name.size() == 4 && (name[0] == u'/' || name[0] == u'-') && Lower(name.substr(1)) == u"log")
+      return arguments[i + 1];
+  }
+  return std::nullopt;
+}
+
 String UnattendedUsage() {
   return u"Uso:\n"
          u"  Varnel.exe /dir <carpeta>    /identity interactive|launching|user [opciones]\n"
@@ -104,8 +113,8 @@ String UnattendedUsage() {
          u"  /log <archivo>         informe JSON Lines (UTF-8), creado o reemplazado\n"
          u"  /whatif                solo informa: no inicia programas ni cambia nada\n"
          u"  /verify                al final activa cada servidor preparado, como un cliente\n"
-         u"Códigos de salida: 0 todo bien, 1 hubo errores o se detuvo, 2 línea de comandos o\n"
-         u"credenciales rechazadas, 3 no se encontraron servidores.";
+         u"Códigos de salida: 0 todo bien, 1 hubo errores, 2 línea de comandos o credenciales\n"
+         u"rechazadas, 3 no se encontraron servidores, 4 detenido con Ctrl+C o Ctrl+Break.";
 }
 
 }  // namespace varnel::setup

@@ -44,6 +44,11 @@ struct UnattendedOptions {
 // Throws EUsageError for anything that is not a complete, unambiguous job.
 UnattendedOptions ParseUnattendedOptions(const std::vector<String>& arguments);
 
+// The /log file a command line names, read even when the rest of it is
+// refused, so that a refusal replaces the report of an earlier run instead
+// of leaving it to be taken for this one's.
+std::optional<String> LogPathOf(const std::vector<String>& arguments);
+
 // The usage text, lines separated by "\n".
 String UnattendedUsage();
 

@@ -1,6 +1,8 @@
 #include "setup/UnattendedRun.h"
 
+#include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 
 #include "runtime/Exceptions.h"
@@ -22,6 +24,13 @@ class Reporter final : public IItemResults {
                                                      u"Arranque ", u"Búsqueda "};
     String line = String(kPhaseWord[static_cast<int>(item.Phase)]) + u" " + item.Path + u": ";
     line += item.Ok ? u"correcto" : u"ERROR: " + item.Reason;
+    // A re-run that finds the identity in place says so.
+    if (item.Ok && item.Phase == RunPhase::Identidad && !item.Identity.Changed)
+      line += u", sin cambios";
+    if (item.Phase == RunPhase::Consulta)
+      line += item.Identity.Changed ? u", cambiaría" : u", sin cambios";
+    if (item.Phase == RunPhase::Identidad && item.Identity.Changed && item.Ok) ++changed_;
+    if (item.Phase == RunPhase::Consulta && item.Identity.Changed) ++changed_;
     if (item.Phase == RunPhase::Verificacion) line += u"; " + item.ProgId;
     if (item.Phase == RunPhase::Identidad || item.Phase == RunPhase::Consulta) {
       const RunAsValue& runAs = item.Identity.RunAs;
@@ -32,15 +41,45 @@ class Reporter final : public IItemResults {
     if (output_.Report) output_.Report(ReportItemLine(item));
   }
 
-  void Summary(bool success, std::size_t servers, std::size_t failed, double seconds) {
-    if (output_.Report)
-      output_.Report(
-          ReportSummaryLine(success, servers, failed, std::round(seconds * 1000) / 1000));
+  // The last line; `summary` gets the number of identities changed here.
+  void Summary(ReportSummary summary) {
+    summary.Changed = changed_;
+    summary.Seconds = std::round(summary.Seconds * 1000) / 1000;
+    if (output_.Report) output_.Report(ReportSummaryLine(summary));
   }
 
  private:
   UnattendedOutput& output_;
+  std::size_t changed_ = 0;
 };
+
+const char16_t* IdentityName(IdentityOption option) {
+  switch (option) {
+    case IdentityOption::UsuarioInteractivo:
+      return u"interactive";
+    case IdentityOption::UsuarioInicial:
+      return u"launching";
+    case IdentityOption::EsteUsuario:
+      return u"user";
+  }
+  return u"";
+}
+
+// Now, in ISO 8601 and UTC: when a fleet's reports are read side by side,
+// the hosts' own time zones must not matter.
+String UtcNow() {
+  using namespace std::chrono;
+  const auto now = floor<seconds>(system_clock::now());
+  const auto day = floor<days>(now);
+  const year_month_day date{day};
+  const hh_mm_ss time{now - day};
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02dZ", static_cast<int>(date.year()),
+                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
+                static_cast<int>(time.seconds().count()));
+  return FromUtf8(text);
+}
 
 // The command line's identity, read as the window's options are read.
 class OptionsIdentity final : public IIdentitySource {
@@ -80,7 +119,12 @@ class LineProgress final : public progress::IRunProgress {
 int RunUnattended(const UnattendedOptions& options, const String& password, JobServices& services,
                   const IStopSignal& stop, UnattendedOutput& output) {
   const TDateTime started = services.Clock.Now();
-  const auto seconds = [&] { return (services.Clock.Now() - started) * 86400.0; };
+  ReportSummary summary{.Identity = IdentityName(options.Identity), .Started = UtcNow()};
+  try {
+    summary.Host = services.Classes.LocalComputerName();
+  } catch (const std::exception&) {
+    // The report is still written without the name.
+  }
   const JobRequest request{.EsteUsuario = options.Identity == IdentityOption::EsteUsuario,
                            .Usuario = options.Usuario,
                            .Contrasena = password,
@@ -89,9 +133,17 @@ int RunUnattended(const UnattendedOptions& options, const String& password, JobS
                            .Ruta = options.Path,
                            .Verificar = options.Verify};
   const OptionsIdentity identity(options, password);
-  ServerSteps steps(services, identity);
+  // A re-run leaves an identity already in place alone, and says so.
+  ServerSteps steps(services, identity, /*keepInPlace=*/true);
   RegistrationJob job(steps, services.Folders);
   Reporter reporter(output);
+  const auto finish = [&](const char* result, int exitCode) {
+    summary.Result = result;
+    summary.ExitCode = exitCode;
+    summary.Seconds = (services.Clock.Now() - started) * 86400.0;
+    reporter.Summary(summary);
+    return exitCode;
+  };
 
   JobOutcome outcome;
   try {
@@ -101,26 +153,23 @@ int RunUnattended(const UnattendedOptions& options, const String& password, JobS
             : job.Ejecutar(
                   request, [&] { return std::make_unique<LineProgress>(output, stop); }, &reporter);
   } catch (const Exception& e) {
-    output.ErrorLine(PresentableMessage(e.Message()));
-    return kExitRefused;
+    summary.Reason = PresentableMessage(e.Message());
+    output.ErrorLine(summary.Reason);
+    return finish("refused", kExitRefused);
   }
 
   if (outcome.NothingFound()) {
     output.Line(kNothingFound);
-    reporter.Summary(false, 0, 0, seconds());
-    return kExitNothingFound;
+    return finish("errors", kExitNothingFound);
   }
-  const auto servers = static_cast<std::size_t>(outcome.Servers);
-  if (options.WhatIf && outcome.Succeeded()) {
-    reporter.Summary(true, servers, 0, seconds());
-    return kExitSuccess;
-  }
+  summary.Servers = static_cast<std::size_t>(outcome.Servers);
+  if (options.WhatIf && outcome.Succeeded()) return finish("success", kExitSuccess);
 
-  std::size_t failed = static_cast<std::size_t>(outcome.Errores.Count());
+  summary.Failed = static_cast<std::size_t>(outcome.Errores.Count());
   // An end outside the per-item guards names the item it ended at.
   if (outcome.EndedAt) {
     reporter.ResultadoDelItem(*outcome.EndedAt);
-    ++failed;
+    ++summary.Failed;
   }
   const bool success = outcome.Succeeded();
   output.Line(outcome.SummaryText());
@@ -134,8 +183,10 @@ int RunUnattended(const UnattendedOptions& options, const String& password, JobS
     }();
     output.Line(u"El proceso terminó antes de tiempo: " + PresentableMessage(reason));
   }
-  reporter.Summary(success, servers, failed, seconds());
-  return success ? kExitSuccess : kExitErrors;
+  if (success) return finish("success", kExitSuccess);
+  // Ctrl+C or Ctrl+Break has a code of its own: a script tells a person's
+  // stop from a server that failed.
+  return finish("errors", outcome.Stopped ? kExitStopped : kExitErrors);
 }
 
 }  // namespace varnel::setup

@@ -15,9 +15,10 @@ namespace varnel::setup {
 // The process's exit codes in this mode.
 enum ExitCode : int {
   kExitSuccess = 0,       // every item succeeded, or /whatif completed
-  kExitErrors = 1,        // an item failed, the run ended early or was stopped
+  kExitErrors = 1,        // an item failed or the run ended early
   kExitRefused = 2,       // the command line or the credentials were refused
   kExitNothingFound = 3,  // no server was found
+  kExitStopped = 4,       // stopped by Ctrl+C or Ctrl+Break
 };
 
 struct UnattendedOutput {

@@ -28,7 +28,9 @@ TEST(JsonReport, ItemLinesCarryExactlyTheKeysOfTheirPhase) {
   EXPECT_EQ(second["error"], "El valor RunAs es \"x\"\r\nno \"y\".");
   EXPECT_TRUE(second["runAs"].is_null());
   EXPECT_EQ(second["clsid"], "");
-  EXPECT_EQ(second.size(), 7u);
+  EXPECT_EQ(second.size(), 10u);
+  EXPECT_TRUE(second["appId"].is_null()) << "no AppID was found";
+  EXPECT_EQ(second["changed"], false);
 
   ItemResult whatIf;
   whatIf.Path = u"C:\\c.exe";
@@ -53,7 +55,13 @@ TEST(JsonReport, ANameThatIsNotValidUtf16StillGivesAReadableLine) {
 }
 
 TEST(JsonReport, SummaryLine) {
-  EXPECT_EQ(json::parse(ReportSummaryLine(false, 5, 2, 1.5)),
-            json::parse(R"({"summary":"errors","servers":5,"failed":2,"seconds":1.5})"));
-  EXPECT_EQ(json::parse(ReportSummaryLine(true, 0, 0, 0))["summary"], "success");
+  const json errors = json::parse(ReportSummaryLine(
+      {.Result = "errors", .Servers = 5, .Failed = 2, .Seconds = 1.5, .ExitCode = 1}));
+  EXPECT_EQ(errors["summary"], "errors");
+  EXPECT_EQ(errors["servers"], 5);
+  EXPECT_EQ(errors["failed"], 2);
+  EXPECT_EQ(errors["seconds"], 1.5);
+  EXPECT_EQ(errors["exitCode"], 1);
+  EXPECT_FALSE(errors.contains("reason"));
+  EXPECT_EQ(json::parse(ReportSummaryLine({}))["summary"], "success");
 }

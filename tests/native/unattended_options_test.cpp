@@ -64,3 +64,9 @@ TEST(UnattendedOptions, RefusesWhatIsNotOneCompleteJob) {
   EXPECT_EQ(Refusal({u"C:\\a", u"/identity", u"user"}), u"Argumento inesperado: C:\\a.");
   EXPECT_EQ(Refusal({u"/?", u"/dir", u"a"}), u"La opción /? va sola.");
 }
+
+TEST(LogPathOf, FoundEvenInACommandLineThatIsRefused) {
+  EXPECT_EQ(LogPathOf({u"/dir", u"C:\\S", u"/bogus", u"-LOG", u"C:\\r.jsonl"}), u"C:\\r.jsonl");
+  EXPECT_EQ(LogPathOf({u"/log"}), std::nullopt) << "no value";
+  EXPECT_EQ(LogPathOf({u"/logs", u"x"}), std::nullopt);
+}

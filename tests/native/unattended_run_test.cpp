@@ -25,7 +25,8 @@ class Untouched final : public IVersionSource,
                         public IProgramFolders,
                         public ICredentialCheck,
                         public IMachineReader,
-                        public IPathNames {
+                        public IPathNames,
+                        public ILaunchSecrets {
  public:
   std::uint32_t FileVersionInfoSize(const String&) override { return Fail<std::uint32_t>(); }
   bool FileVersionInfo(const String&, std::span<std::byte>) override { return Fail<bool>(); }
@@ -59,6 +60,7 @@ class Untouched final : public IVersionSource,
   PeMachine MachineOf(const String&) override { return PeMachine::Amd64; }
   String LongFullPath(const String&) override { return Fail<String>(); }
   bool SameIgnoringCase(const String&, const String&) override { return Fail<bool>(); }
+  std::optional<String> StoredPassword(const String&) override { return std::nullopt; }
 
  private:
   template <typename T>
@@ -93,7 +95,7 @@ TEST(UnattendedRun, AWhatIfThatEndsEarlyNamesItsItemInTheWhatIfPhase) {
   UnreadableAppIds appIds;
   TableClassRegistry classes;
   classes.Register(u"Uno.UnoDMR", Guid{0x1, 0x2, 0x3, {4, 5, 6, 7, 8, 9, 10, 11}});
-  JobServices services{untouched, untouched, untouched, appIds,    untouched, classes,
+  JobServices services{untouched, untouched, untouched, appIds,    untouched, classes,  untouched,
                        untouched, untouched, untouched, untouched, untouched, untouched};
   std::vector<std::string> report;
   String lines;

@@ -18,6 +18,8 @@ const char* PhaseName(RunPhase phase) {
       return "verify";
     case RunPhase::Busqueda:
       return "search";
+    case RunPhase::Restauracion:
+      return "restore";
   }
   return "";
 }
@@ -36,14 +38,15 @@ std::string ReportItemLine(const ItemResult& item) {
   line["ok"] = item.Ok;
   if (!item.Ok) line["error"] = ToUtf8(item.Reason);
   if (item.Phase == RunPhase::Verificacion) line["progId"] = ToUtf8(item.ProgId);
-  if (item.Phase == RunPhase::Identidad || item.Phase == RunPhase::Consulta) {
+  if (item.Phase == RunPhase::Identidad || item.Phase == RunPhase::Consulta ||
+      item.Phase == RunPhase::Restauracion) {
     line["progId"] = ToUtf8(item.ProgId);
     line["clsid"] = ToUtf8(item.Clsid);
     const IdentityRecord& identity = item.Identity;
     line["runAs"] = RunAsJson(identity.RunAs);
-    if (item.Phase == RunPhase::Identidad) {
-      line["appId"] =
-          identity.AppId.empty() ? nullptr : nlohmann::ordered_json(ToUtf8(identity.AppId));
+    line["appId"] =
+        identity.AppId.empty() ? nullptr : nlohmann::ordered_json(ToUtf8(identity.AppId));
+    if (item.Phase != RunPhase::Consulta) {
       line["runAsBefore"] = identity.BeforeRead ? RunAsJson(identity.Before) : nullptr;
       line["changed"] = identity.Changed;
     } else {

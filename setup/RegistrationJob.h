@@ -49,7 +49,7 @@ void ValidarCredenciales(bool esteUsuario, const String& usuario, const String& 
 // A run needs a folder (mode 0) or a program (any other mode).
 void ValidarRuta(int modo, const String& ruta);
 
-enum class RunPhase { Registro, Identidad, Consulta, Verificacion, Busqueda };
+enum class RunPhase { Registro, Identidad, Consulta, Verificacion, Busqueda, Restauracion };
 
 // What became of one server in one phase.
 struct ItemResult {

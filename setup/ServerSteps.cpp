@@ -33,6 +33,13 @@ void ServerSteps::Comprobar(const JobRequest& request) {
   }
 }
 
+// One file reached by two paths (a junction or a hard link on the way) is
+// still the file handled.
+bool ServerSteps::SameFile(const String& a, const String& b) {
+  const std::optional<FolderIdentity> first = services_.Folders.Identity(a);
+  return first && first == services_.Folders.Identity(b);
+}
+
 RegistryView ServerSteps::ViewOf(const String& path) {
   return varnel::ViewOf(services_.Machines.MachineOf(path));
 }
@@ -46,7 +53,8 @@ void ServerSteps::ComprobarRegistro(const String& path, const String& guid,
   if (!server)
     throw Exception(u"La clase " + key + u" no tiene LocalServer32 en la vista de " + bits +
                     u" bits del registro: no la registró este servidor.");
-  if (!SameExecutable(services_.Paths, *server, path))
+  if (!SameExecutable(services_.Paths, *server, path) &&
+      !SameFile(ExecutableOfCommandLine(*server), path))
     throw Exception(u"La clase " + key + u" está registrada para " +
                     ExecutableOfCommandLine(*server) + u", no para este archivo.");
   record.AppId = ClassAppIdKey(services_.AppIds, guid, view);
@@ -70,9 +78,9 @@ IdentityOption SelectedOption(const IIdentitySource& source) {
 
 }  // namespace
 
-bool ServerSteps::InPlace(IdentityRecord& record) {
-  const IdentityOption option = SelectedOption(identity_);
-  const String usuario = option == IdentityOption::EsteUsuario ? identity_.Usuario() : String();
+bool ServerSteps::InPlace(IdentityRecord& record, const IIdentitySource& source) {
+  const IdentityOption option = SelectedOption(source);
+  const String usuario = option == IdentityOption::EsteUsuario ? source.Usuario() : String();
   std::optional<String> stored;
   // The account alone does not tell: its password may have changed since.
   if (option == IdentityOption::EsteUsuario && record.Before.ValuePresent &&
@@ -80,7 +88,7 @@ bool ServerSteps::InPlace(IdentityRecord& record) {
     stored = services_.Secrets.StoredPassword(record.AppId);
     if (!stored) record.Note = kPasswordUnreadable;
   }
-  return IdentityHolds(record.Before, option, usuario, stored, identity_.Contrasena());
+  return IdentityHolds(record.Before, option, usuario, stored, source.Contrasena());
 }
 
 void ServerSteps::AsignarPermisosDcom(const String& guid, const IStopSignal& stop,
@@ -88,7 +96,7 @@ void ServerSteps::AsignarPermisosDcom(const String& guid, const IStopSignal& sto
   if (keepInPlace_ && !record.AppId.empty()) {
     record.Before = services_.AppIds.ReadRunAs(record.AppId);
     record.BeforeRead = true;
-    if (InPlace(record)) {
+    if (InPlace(record, identity_)) {
       record.RunAs = record.Before;
       record.RunAsRead = true;
       record.Changed = false;
@@ -105,7 +113,22 @@ void ServerSteps::LeerIdentidad(const String& path, const String& guid, Identity
   // For an inquiry: what is there now, and whether the identity asked for
   // would change it.
   record.Before = record.RunAs;
-  record.Changed = !InPlace(record);
+  record.Changed = !InPlace(record, identity_);
+}
+
+void ServerSteps::Restaurar(const String& appId, const IIdentitySource& target,
+                            const IStopSignal& stop, bool whatIf, IdentityRecord& record) {
+  record.AppId = appId;
+  record.Before = services_.AppIds.ReadRunAs(appId);
+  record.BeforeRead = true;
+  const bool inPlace = InPlace(record, target);
+  if (whatIf || (keepInPlace_ && inPlace)) {
+    record.RunAs = record.Before;
+    record.RunAsRead = true;
+    record.Changed = !inPlace;
+    return;
+  }
+  runner_.AsignarPermisosDcom(appId, target, &stop, &record);
 }
 
 void ServerSteps::Verificar(const String& progId) {

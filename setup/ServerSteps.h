@@ -32,12 +32,19 @@ class ServerSteps final : public IRunSteps {
   void LeerIdentidad(const String& path, const String& guid, IdentityRecord& record) override;
   void Verificar(const String& progId) override;
 
+  // The way back: puts `target` into the AppID `appId` as the identity step
+  // does (left alone when it is already there, with keepInPlace); with
+  // `whatIf` only reads what is there and whether it would change.
+  void Restaurar(const String& appId, const IIdentitySource& target, const IStopSignal& stop,
+                 bool whatIf, IdentityRecord& record);
+
  private:
   // The registry view the server at `path` writes its class key in.
   RegistryView ViewOf(const String& path);
+  bool SameFile(const String& a, const String& b);
   // Whether record.Before already holds the identity selected; notes why
   // when that cannot be told.
-  bool InPlace(IdentityRecord& record);
+  bool InPlace(IdentityRecord& record, const IIdentitySource& source);
 
   JobServices& services_;
   CommandRunner runner_;

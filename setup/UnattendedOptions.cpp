@@ -27,7 +27,7 @@ IdentityOption ParseIdentity(const String& value) {
 
 UnattendedOptions ParseUnattendedOptions(const std::vector<String>& arguments) {
   UnattendedOptions options;
-  std::optional<String> dir, program, identity, user, passwordVariable, log;
+  std::optional<String> dir, program, identity, user, passwordVariable, log, restore;
   bool whatIf = false, verify = false, help = false;
 
   for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -59,6 +59,8 @@ UnattendedOptions ParseUnattendedOptions(const std::vector<String>& arguments) {
       value(passwordVariable);
     else if (name == u"log")
       value(log);
+    else if (name == u"restore")
+      value(restore);
     else if (name == u"whatif")
       flag(whatIf);
     else if (name == u"verify")
@@ -70,6 +72,17 @@ UnattendedOptions ParseUnattendedOptions(const std::vector<String>& arguments) {
   if (help) {
     if (arguments.size() != 1) throw EUsageError(u"La opción /? va sola.");
     options.Help = true;
+    return options;
+  }
+  if (restore) {
+    // The report names the AppIDs and the accounts; only a named account's
+    // password comes from outside it.
+    if (dir || program || identity || user || verify)
+      throw EUsageError(u"/restore va solo, con /password-env, /log y /whatif si hacen falta.");
+    options.RestorePath = *restore;
+    options.PasswordVariable = passwordVariable.value_or(String());
+    options.LogPath = log.value_or(String());
+    options.WhatIf = whatIf;
     return options;
   }
   if (dir && program) throw EUsageError(u"Use /dir o /program, no ambas.");
@@ -103,6 +116,7 @@ String UnattendedUsage() {
   return u"Uso:\n"
          u"  Varnel.exe /dir <carpeta>    /identity interactive|launching|user [opciones]\n"
          u"  Varnel.exe /program <archivo> /identity interactive|launching|user [opciones]\n"
+         u"  Varnel.exe /restore <informe.jsonl> [/password-env <VARIABLE>] [/log ...] [/whatif]\n"
          u"  Varnel.exe /?\n"
          u"Opciones:\n"
          u"  /identity interactive  \"Usuario interactivo\"\n"
@@ -113,6 +127,8 @@ String UnattendedUsage() {
          u"  /log <archivo>         informe JSON Lines (UTF-8), creado o reemplazado\n"
          u"  /whatif                solo informa: no inicia programas ni cambia nada\n"
          u"  /verify                al final activa cada servidor preparado, como un cliente\n"
+         u"  /restore <informe>     devuelve a cada AppID del informe la identidad que tenía "
+         u"antes\n"
          u"Códigos de salida: 0 todo bien, 1 hubo errores, 2 línea de comandos o credenciales\n"
          u"rechazadas, 3 no se encontraron servidores, 4 detenido con Ctrl+C o Ctrl+Break.";
 }

@@ -37,6 +37,9 @@ struct UnattendedOptions {
   bool WhatIf = false;
   // After the identity phase, each prepared server is activated once.
   bool Verify = false;
+  // /restore: the earlier report whose identities are put back; no other
+  // job then.
+  String RestorePath;
 };
 
 // The arguments after the program name, as CommandLineToArgvW splits them.

@@ -8,7 +8,9 @@
 #include "runtime/Exceptions.h"
 #include "setup/JsonReport.h"
 #include "setup/RegistrationJob.h"
+#include "setup/RestoreRun.h"
 #include "setup/ServerSteps.h"
+#include "versioninfo/FileBytes.h"
 
 namespace varnel::setup {
 
@@ -21,18 +23,18 @@ class Reporter final : public IItemResults {
 
   void ResultadoDelItem(const ItemResult& item) override {
     static constexpr const char16_t* kPhaseWord[] = {u"Registro ", u"Identidad", u"Consulta ",
-                                                     u"Arranque ", u"Búsqueda "};
+                                                     u"Arranque ", u"Búsqueda ", u"Restaurar"};
     String line = String(kPhaseWord[static_cast<int>(item.Phase)]) + u" " + item.Path + u": ";
     line += item.Ok ? u"correcto" : u"ERROR: " + item.Reason;
     // A re-run that finds the identity in place says so.
-    if (item.Ok && item.Phase == RunPhase::Identidad && !item.Identity.Changed)
-      line += u", sin cambios";
+    const bool sets = item.Phase == RunPhase::Identidad || item.Phase == RunPhase::Restauracion;
+    if (item.Ok && sets && !item.Identity.Changed) line += u", sin cambios";
     if (item.Phase == RunPhase::Consulta)
       line += item.Identity.Changed ? u", cambiaría" : u", sin cambios";
-    if (item.Phase == RunPhase::Identidad && item.Identity.Changed && item.Ok) ++changed_;
+    if (sets && item.Identity.Changed && item.Ok) ++changed_;
     if (item.Phase == RunPhase::Consulta && item.Identity.Changed) ++changed_;
     if (item.Phase == RunPhase::Verificacion) line += u"; " + item.ProgId;
-    if (item.Phase == RunPhase::Identidad || item.Phase == RunPhase::Consulta) {
+    if (sets || item.Phase == RunPhase::Consulta) {
       const RunAsValue& runAs = item.Identity.RunAs;
       line += u"; " + item.ProgId + u" " + (item.Clsid.empty() ? u"(sin CLSID)" : item.Clsid) +
               u", RunAs " + (runAs.ValuePresent ? u"\"" + runAs.Text + u"\"" : u"(ninguno)");
@@ -114,12 +116,28 @@ class LineProgress final : public progress::IRunProgress {
   const IStopSignal& stop_;
 };
 
+// /restore: the earlier report is read whole and refused, at its line,
+// before anything is checked or changed.
+JobOutcome RestaurarInforme(const UnattendedOptions& options, const String& password,
+                            ServerSteps& steps, const IStopSignal& stop, Reporter& reporter) {
+  std::vector<std::byte> bytes;
+  if (const std::uint32_t error = StreamFileReader().ReadAll(options.RestorePath, bytes))
+    throw Exception(u"No se pudo leer el informe " + options.RestorePath + u" (error " +
+                    IntToStr(static_cast<std::int32_t>(error)) + u").");
+  const std::vector<ReportedIdentity> identities = IdentitiesToRestore(
+      std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  if (!options.WhatIf) steps.Comprobar(JobRequest{});
+  return Restaurar(steps, identities, password, options.WhatIf, stop, reporter);
+}
+
 }  // namespace
 
 int RunUnattended(const UnattendedOptions& options, const String& password, JobServices& services,
                   const IStopSignal& stop, UnattendedOutput& output) {
   const TDateTime started = services.Clock.Now();
-  ReportSummary summary{.Identity = IdentityName(options.Identity), .Started = UtcNow()};
+  ReportSummary summary{
+      .Identity = options.RestorePath.empty() ? IdentityName(options.Identity) : u"restore",
+      .Started = UtcNow()};
   try {
     summary.Host = services.Classes.LocalComputerName();
   } catch (const std::exception&) {
@@ -148,7 +166,8 @@ int RunUnattended(const UnattendedOptions& options, const String& password, JobS
   JobOutcome outcome;
   try {
     outcome =
-        options.WhatIf
+        !options.RestorePath.empty() ? RestaurarInforme(options, password, steps, stop, reporter)
+        : options.WhatIf
             ? job.Consultar(request, reporter)
             : job.Ejecutar(
                   request, [&] { return std::make_unique<LineProgress>(output, stop); }, &reporter);

@@ -28,7 +28,7 @@ TEST(JsonReport, ItemLinesCarryExactlyTheKeysOfTheirPhase) {
   EXPECT_EQ(second["error"], "El valor RunAs es \"x\"\r\nno \"y\".");
   EXPECT_TRUE(second["runAs"].is_null());
   EXPECT_EQ(second["clsid"], "");
-  EXPECT_EQ(second.size(), 10u);
+  EXPECT_EQ(second.size(), 10u);  // with appId, runAsBefore and changed
   EXPECT_TRUE(second["appId"].is_null()) << "no AppID was found";
   EXPECT_EQ(second["changed"], false);
 

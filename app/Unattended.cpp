@@ -63,6 +63,21 @@ class ConsoleStop final : public setup::IStopSignal {
   std::atomic<bool> requested_{false};
 };
 
+// A timer of this thread, posting WM_TIMER every `ms` (none for 0), killed
+// on every way out.
+class ThreadTimer {
+ public:
+  explicit ThreadTimer(UINT ms) : id_(ms != 0 ? ::SetTimer(nullptr, 0, ms, nullptr) : 0) {}
+  ThreadTimer(const ThreadTimer&) = delete;
+  ThreadTimer& operator=(const ThreadTimer&) = delete;
+  ~ThreadTimer() {
+    if (id_ != 0) ::KillTimer(nullptr, id_);
+  }
+
+ private:
+  UINT_PTR id_;
+};
+
 String EnvironmentVariable(const String& name) {
   std::vector<wchar_t> buffer(256);
   for (;;) {
@@ -148,6 +163,9 @@ int Run(const std::vector<String>& arguments) {
   }
   const String password = TakeEnvironmentVariable(options.PasswordVariable);
   ConsoleStop stop;
+  // A wait sleeps until its program ends or a message arrives: with a bound,
+  // a thread timer's message wakes it to look at the time.
+  const ThreadTimer wake(options.TimeoutSeconds != 0 ? 250 : 0);
   return setup::RunUnattended(options, password, services.Job(), stop, output);
 }
 

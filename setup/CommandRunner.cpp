@@ -50,14 +50,15 @@ CommandRunner::Outcome CommandRunner::StartAndWait(const String& program, const 
     String refusal;
     const std::unique_ptr<IStartedProcess> process = starter_.Start(program, parameters, refusal);
     if (!process) throw Exception(NotStartedReason(nombre, refusal));
-    return Wait(*process, nombre, stop);
+    return Wait(*process, nombre, program, stop);
   });
 }
 
 CommandRunner::Outcome CommandRunner::Wait(IStartedProcess& process, const String& nombre,
-                                           const IStopSignal* stop) {
+                                           const String& program, const IStopSignal* stop) {
   // Nothing to wait on: the file went to a program that was already running.
   if (!process.HasHandle()) return Outcome::NotAwaited;
+  const TDateTime started = clock_ ? clock_->Now() : TDateTime();
   for (;;) {
     pump_.ProcessMessages();
     if (process.Ended()) return Outcome::Ended;
@@ -66,6 +67,10 @@ CommandRunner::Outcome CommandRunner::Wait(IStartedProcess& process, const Strin
     // The user asked to stop: never kill the program, it may be half-way
     // through writing the registry.
     if (stop && stop->StopRequested()) throw Exception(NotAwaitedReason(nombre));
+    if (limitSeconds_ != 0 && (clock_->Now() - started) * 86400.0 >= limitSeconds_)
+      throw Exception(nombre + u" (" + program + u") no terminó en " +
+                      IntToStr(static_cast<std::int32_t>(limitSeconds_)) +
+                      u" segundos: quedó en ejecución.");
     // Whichever woke us, the next pass pumps and looks again, so what
     // arrived together with the end is dispatched too.
     process.WaitOnce();
@@ -89,7 +94,7 @@ void CommandRunner::SetIdentity(const String& appId, IdentityOption option, cons
   record.Changed = true;
   // Only a tool seen to end can be judged; when the application is closing it
   // may still be at work.
-  if (Wait(*tool, program, stop) != Outcome::Ended) return;
+  if (Wait(*tool, program, dcomPerm_, stop) != Outcome::Ended) return;
   const String failure = DComPermFailure(tool->Output());
   if (!failure.empty()) throw Exception(u"DComPerm: " + failure);
   record.RunAs = registry_.ReadRunAs(appId);

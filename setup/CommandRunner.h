@@ -6,6 +6,7 @@
 
 #include "platform/AppIdRegistry.h"
 #include "platform/CapturedProcess.h"
+#include "platform/Clock.h"
 #include "platform/MessagePump.h"
 #include "platform/ProcessStarter.h"
 #include "runtime/String.h"
@@ -43,6 +44,15 @@ class CommandRunner {
   // name, which would be looked for in the current folder too.
   void UsarDComPerm(String fullPath) { dcomPerm_ = std::move(fullPath); }
 
+  // A bound on each wait: a program still running after `seconds` (read on
+  // `clock`) fails its step, named with the bound, and is left running, as
+  // after a stop. The caller sees to it that the thread wakes now and then
+  // (a timer), since a wait otherwise sleeps until the program ends.
+  void LimitarEspera(std::uint32_t seconds, IClock& clock) {
+    limitSeconds_ = seconds;
+    clock_ = &clock;
+  }
+
   // Starts `program` hidden with `parameters` and waits until it has ended:
   // one full pump pass before the first look at the process, then pass after
   // pass while the thread sleeps between arrivals. The wait also ends after
@@ -75,8 +85,10 @@ class CommandRunner {
   // Starts and waits; a refused start or a stop throws, naming `nombre`.
   Outcome StartAndWait(const String& program, const String& parameters, const String& nombre,
                        const IStopSignal* stop);
-  // The wait of a started process; a stop throws, naming `nombre`.
-  Outcome Wait(IStartedProcess& process, const String& nombre, const IStopSignal* stop);
+  // The wait of a started process; a stop or the bound throws, naming
+  // `nombre` and `program`.
+  Outcome Wait(IStartedProcess& process, const String& nombre, const String& program,
+               const IStopSignal* stop);
   void SetIdentity(const String& appId, IdentityOption option, const String& usuario,
                    const String& contrasena, const IStopSignal* stop, IdentityRecord& record);
 
@@ -85,6 +97,8 @@ class CommandRunner {
   IMessagePump& pump_;
   IAppIdRegistry& registry_;
   String dcomPerm_;
+  std::uint32_t limitSeconds_ = 0;  // 0: no bound
+  IClock* clock_ = nullptr;
 };
 
 }  // namespace varnel::setup

@@ -20,6 +20,8 @@ class ServerSteps final : public IRunSteps {
   ServerSteps(JobServices& services, const IIdentitySource& identity, bool keepInPlace = false);
 
   SDCOMConnection& DCOM() { return *dcom_; }
+  // See CommandRunner::LimitarEspera.
+  void LimitarEspera(std::uint32_t seconds) { runner_.LimitarEspera(seconds, services_.Clock); }
 
   void Comprobar(const JobRequest& request) override;
   void LeerVersion(const String& path, TEXEVersionData& data) override;

@@ -27,7 +27,7 @@ IdentityOption ParseIdentity(const String& value) {
 
 UnattendedOptions ParseUnattendedOptions(const std::vector<String>& arguments) {
   UnattendedOptions options;
-  std::optional<String> dir, program, identity, user, passwordVariable, log, restore;
+  std::optional<String> dir, program, identity, user, passwordVariable, log, restore, timeout;
   bool whatIf = false, verify = false, help = false;
 
   for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -61,6 +61,8 @@ UnattendedOptions ParseUnattendedOptions(const std::vector<String>& arguments) {
       value(log);
     else if (name == u"restore")
       value(restore);
+    else if (name == u"timeout")
+      value(timeout);
     else if (name == u"whatif")
       flag(whatIf);
     else if (name == u"verify")
@@ -73,6 +75,20 @@ UnattendedOptions ParseUnattendedOptions(const std::vector<String>& arguments) {
     if (arguments.size() != 1) throw EUsageError(u"La opción /? va sola.");
     options.Help = true;
     return options;
+  }
+  if (timeout) {
+    const String& text = *timeout;
+    std::uint32_t seconds = 0;
+    for (const char16_t c : text) {
+      if (c < u'0' || c > u'9' || seconds > 86400) {
+        seconds = 0;
+        break;
+      }
+      seconds = seconds * 10 + static_cast<std::uint32_t>(c - u'0');
+    }
+    if (seconds == 0 || seconds > 86400)
+      throw EUsageError(u"/timeout espera segundos, de 1 a 86400: " + text + u".");
+    options.TimeoutSeconds = seconds;
   }
   if (restore) {
     // The report names the AppIDs and the accounts; only a named account's

@@ -9,6 +9,7 @@
 // Switch names are case-insensitive and start with "/" or "-"; a value is
 // the next argument.
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -40,6 +41,8 @@ struct UnattendedOptions {
   // /restore: the earlier report whose identities are put back; no other
   // job then.
   String RestorePath;
+  // /timeout: each program started may run this long; 0, no bound.
+  std::uint32_t TimeoutSeconds = 0;
 };
 
 // The arguments after the program name, as CommandLineToArgvW splits them.

@@ -153,6 +153,7 @@ int RunUnattended(const UnattendedOptions& options, const String& password, JobS
   const OptionsIdentity identity(options, password);
   // A re-run leaves an identity already in place alone, and says so.
   ServerSteps steps(services, identity, /*keepInPlace=*/true);
+  if (options.TimeoutSeconds != 0) steps.LimitarEspera(options.TimeoutSeconds);
   RegistrationJob job(steps, services.Folders);
   Reporter reporter(output);
   const auto finish = [&](const char* result, int exitCode) {

@@ -32,6 +32,8 @@ struct UnattendedOutput {
 // Runs the job `options` describes (not Help) and returns its exit code.
 // `password` is the text of the environment variable the options name.
 // `stop` is the console's Ctrl+C, read as the window reads "Detener Proceso".
+// With /timeout the caller wakes the thread now and then (a timer) so that a
+// wait can see its bound pass.
 int RunUnattended(const UnattendedOptions& options, const String& password, JobServices& services,
                   const IStopSignal& stop, UnattendedOutput& output);
 

@@ -397,6 +397,31 @@ TEST(EjecutarYEsperar, AStopEndsTheWaitAtOnceAndLeavesTheProgramRunning) {
   EXPECT_NO_THROW(ended.runner.EjecutarYEsperar(u"p", u"", u"el servidor", &early));
 }
 
+// A clock that moves one second each time it is read.
+class SteppingClock final : public IClock {
+ public:
+  TDateTime Now() override { return ++reads / 86400.0; }
+  char16_t TimeSeparator() override { return u':'; }
+  int reads = 0;
+};
+
+TEST(EjecutarYEsperar, ABoundFailsTheStepNamingTheProgramAndLeavesItRunning) {
+  Runner r;
+  r.starter.scripts = {{true, 100, false}};
+  SteppingClock clock;
+  r.runner.LimitarEspera(3, clock);
+  try {
+    r.runner.EjecutarYEsperar(u"C:\\s\\Cuelga.exe", u" /REGSERVER", u"el servidor");
+    FAIL() << "a program past its bound fails its step";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(),
+              u"el servidor (C:\\s\\Cuelga.exe) no terminó en 3 segundos: quedó en ejecución.");
+  }
+  // Started at second 1, looked at 2, 3 and 4: no wait after the bound.
+  EXPECT_EQ(r.journal, (Journal{"start", "pump", "look", "wait", "pump", "look", "wait", "pump",
+                                "look", "close"}));
+}
+
 // --- AsignarPermisosDcom ---------------------------------------------------
 
 TEST(AsignarPermisosDcom, RunsDComPermForTheSelectedOptionAndChecks) {

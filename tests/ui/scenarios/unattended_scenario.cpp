@@ -30,12 +30,13 @@ String VarnelComPath() {
 // DComPerm (found there through the PATH), and waits for its end.
 Outcome RunUnattended(StringView name, const String& arguments,
                       std::vector<std::pair<String, String>> environment = {},
-                      bool dcomPermOnPath = true) {
+                      bool dcomPermOnPath = true, String logPath = {}) {
   const TempFolder work(String(name) + u"-work");
   CopyFileTo(FixturePath(u"dcomperm\\DComPerm.exe"), work.File(u"DComPerm.exe"));
   ProcessOptions start;
   start.Path = VarnelComPath();
-  start.Arguments = arguments + u" /log " + work.File(u"report.jsonl");
+  if (logPath.empty()) logPath = work.File(u"report.jsonl");
+  start.Arguments = arguments + u" /log " + logPath;
   start.WorkingDirectory = work.Path();
   start.OutputFile = work.File(u"output.txt");
   start.Environment = {{u"VARNEL_DCOMPERM_LOG", work.File(u"dcomperm.log")}};
@@ -47,8 +48,8 @@ Outcome RunUnattended(StringView name, const String& arguments,
   Outcome outcome;
   outcome.ExitCode = process.ExitCode();
   outcome.Output = FromUtf8(ReadFileBytes(work.File(u"output.txt")));
-  if (FileExists(work.File(u"report.jsonl"))) {
-    const std::string bytes = ReadFileBytes(work.File(u"report.jsonl"));
+  if (FileExists(logPath)) {
+    const std::string bytes = ReadFileBytes(logPath);
     for (std::size_t from = 0; from < bytes.size();) {
       const std::size_t end = bytes.find('\n', from);
       outcome.Report.push_back(json::parse(bytes.substr(from, end - from)));
@@ -270,6 +271,97 @@ TEST(Unattended, DComPermOnlyInTheCurrentFolderRefusesTheRun) {
   EXPECT_TRUE(Contains(outcome.Output, u"No se encontró DComPerm.exe")) << U8(outcome.Output);
   EXPECT_FALSE(ProgIdRegistered(u"UxUnCwd")) << "a server was started";
   EXPECT_TRUE(outcome.DComPerm.Argv.empty()) << "the current folder's DComPerm.exe ran";
+}
+
+// Writes a run's report back to a file, as the run left it.
+String SaveReport(const Outcome& outcome, const TempFolder& folder) {
+  std::string text;
+  for (const json& line : outcome.Report) text += line.dump() + "\n";
+  const String path = folder.File(u"anterior.jsonl");
+  WriteFileBytes(path, text);
+  return path;
+}
+
+// A re-run with the same identity changes nothing and says so; a change of
+// identity is reported before and after, and /restore puts the earlier one
+// back; /whatif says which servers an identity would change.
+TEST(Unattended, ReRunsChangeNothingAndRestorePutsTheIdentityBack) {
+  const ServerKeys keys({u"UxUnIdem"});
+  const TempFolder folder(u"UxUnIdem");
+  const String exe = folder.File(u"UxUnIdem.exe");
+  CopyFileTo(ServerFixture(u"server"), exe);
+  const String dir = u"/dir " + folder.Path();
+  const String clsid = ExpectedClsid(u"UxUnIdem");
+
+  const Outcome first = RunUnattended(u"UxUnIdem", dir + u" /identity interactive");
+  ASSERT_EQ(first.ExitCode, 0u) << U8(first.Output);
+  EXPECT_EQ(first.Report.back()["changed"], 1);
+  const Outcome again = RunUnattended(u"UxUnIdem", dir + u" /identity interactive");
+  EXPECT_EQ(again.ExitCode, 0u) << U8(again.Output);
+  EXPECT_EQ(again.Report.back()["changed"], 0);
+  EXPECT_EQ((*Line(again, exe, "identity"))["changed"], false);
+  EXPECT_TRUE(Contains(again.Output, u"sin cambios")) << U8(again.Output);
+  EXPECT_TRUE(again.DComPerm.Argv.empty()) << "nothing to set";
+
+  const Outcome preview = RunUnattended(u"UxUnIdem", dir + u" /identity launching /whatif");
+  EXPECT_EQ(preview.ExitCode, 0u);
+  EXPECT_EQ((*Line(preview, exe, "whatif"))["wouldChange"], true);
+  EXPECT_EQ((*Line(preview, exe, "whatif"))["runAsBefore"], "Interactive User");
+  EXPECT_EQ(RunAsOf(clsid), u"Interactive User") << "a preview changes nothing";
+
+  const Outcome change = RunUnattended(u"UxUnIdem", dir + u" /identity launching");
+  ASSERT_EQ(change.ExitCode, 0u) << U8(change.Output);
+  const json* changed = Line(change, exe, "identity");
+  EXPECT_EQ((*changed)["runAsBefore"], "Interactive User");
+  EXPECT_TRUE((*changed)["runAs"].is_null());
+  EXPECT_EQ((*changed)["appId"], U8(clsid));
+  EXPECT_EQ(RunAsOf(clsid), std::nullopt);
+
+  const Outcome back = RunUnattended(u"UxUnIdem", u"/restore " + SaveReport(change, folder));
+  EXPECT_EQ(back.ExitCode, 0u) << U8(back.Output);
+  EXPECT_EQ((*Line(back, exe, "restore"))["changed"], true);
+  EXPECT_EQ(RunAsOf(clsid), u"Interactive User");
+}
+
+// A report that is not ours is refused at its line before anything changes;
+// a refused command line still replaces the report an earlier run left.
+TEST(Unattended, RefusalsReplaceTheReportAndADamagedReportChangesNothing) {
+  const TempFolder folder(u"UxUnRefLog");
+  const String log = folder.File(u"varnel.jsonl");
+  WriteTextFile(log, u"{\"summary\":\"success\"}\n");
+  const Outcome refused = RunUnattended(u"UxUnRefLog", u"/dir C:\\x /bogus", {}, true, log);
+  EXPECT_EQ(refused.ExitCode, 2u);
+  ASSERT_EQ(refused.Report.size(), 1u);
+  EXPECT_EQ(refused.Report[0]["summary"], "refused");
+  EXPECT_EQ(refused.Report[0]["exitCode"], 2);
+
+  const String damaged = folder.File(u"dañado.jsonl");
+  WriteTextFile(damaged,
+                u"{\"path\":\"C:\\\\a.exe\",\"phase\":\"register\",\"ok\":true}\nno es json\n");
+  const Outcome restore = RunUnattended(u"UxUnRefLog", u"/restore " + damaged);
+  EXPECT_EQ(restore.ExitCode, 2u) << U8(restore.Output);
+  EXPECT_TRUE(Contains(restore.Output, u"línea 2")) << U8(restore.Output);
+  EXPECT_TRUE(restore.DComPerm.Argv.empty());
+}
+
+// /timeout: a server that takes too long fails its step, named with the
+// bound, is left running, and the run goes on with the next one.
+TEST(Unattended, ATimeoutFailsTheSlowServerAndTheRunGoesOn) {
+  const ServerKeys keys({u"UxUnLento"});
+  const TempFolder folder(u"UxUnTimeout");
+  const String slow = folder.File(u"UxUnLento.exe");
+  CopyFileTo(ServerFixture(u"server"), slow);
+  const Outcome outcome =
+      RunUnattended(u"UxUnTimeout", u"/program " + slow + u" /identity interactive /timeout 1",
+                    {{u"VARNEL_SERVER_REGISTER_MS", u"20000"}});
+  EXPECT_EQ(outcome.ExitCode, 1u) << U8(outcome.Output);
+  const json* line = Line(outcome, slow, "register");
+  ASSERT_NE(line, nullptr) << U8(outcome.Output);
+  const String reason = FromUtf8((*line)["error"].get<std::string>());
+  EXPECT_TRUE(Contains(reason, slow) && Contains(reason, u"1 segundos")) << U8(reason);
+  EXPECT_FALSE(ProcessesUnder(folder.Path()).empty()) << "the server was left running";
+  ASSERT_NE(Line(outcome, slow, "identity"), nullptr) << "the run went on";
+  KillProcessesUnder(folder.Path());
 }
 
 // The password's variable is taken out of the environment before anything

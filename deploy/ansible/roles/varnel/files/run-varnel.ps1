@@ -65,6 +65,19 @@ function Format-RunAs {
     if ($null -eq $Value) { '(none)' } else { [String]$Value }
 }
 
+# What a preview's identity would put in RunAs: the report says what is there
+# and whether it would change, the command line what it would change to.
+function Get-Target {
+    $at = [Array]::IndexOf($Argv, '/identity')
+    if ($at -lt 0) { return '(as before the restored run)' }
+    switch ($Argv[$at + 1]) {
+        'interactive' { 'Interactive User' }
+        'launching' { $null }
+        default { $Argv[[Array]::IndexOf($Argv, '/user') + 1] }
+    }
+}
+$target = Get-Target
+
 # One line per server whose identity was set, previewed or restored;
 # unchanged servers are the context of the diff. The controller parses the
 # report itself, so a line that does not parse here only leaves the diff
@@ -83,7 +96,9 @@ foreach ($line in $lines) {
     }
     $server = '{0} ({1})' -f $item.path, $item.progId
     [void]$before.Append(('{0}: {1}' -f $server, (Format-RunAs $item.runAsBefore)) + "`n")
-    [void]$after.Append(('{0}: {1}' -f $server, (Format-RunAs $item.runAs)) + "`n")
+    $afterValue = $item.runAs
+    if ($item.phase -eq 'whatif' -and $item.wouldChange) { $afterValue = $target }
+    [void]$after.Append(('{0}: {1}' -f $server, (Format-RunAs $afterValue)) + "`n")
 }
 if ($before.Length -gt 0) {
     $Ansible.Diff = @{

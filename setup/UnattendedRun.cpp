@@ -36,8 +36,10 @@ class Reporter final : public IItemResults {
     if (item.Phase == RunPhase::Verificacion) line += u"; " + item.ProgId;
     if (sets || item.Phase == RunPhase::Consulta) {
       const RunAsValue& runAs = item.Identity.RunAs;
-      line += u"; " + item.ProgId + u" " + (item.Clsid.empty() ? u"(sin CLSID)" : item.Clsid) +
-              u", RunAs " + (runAs.ValuePresent ? u"\"" + runAs.Text + u"\"" : u"(ninguno)");
+      // A restore knows the AppID it wrote, not the class.
+      const String& key = item.Phase == RunPhase::Restauracion ? item.Identity.AppId : item.Clsid;
+      line += u"; " + item.ProgId + u" " + (key.empty() ? u"(sin CLSID)" : key) + u", RunAs " +
+              (runAs.ValuePresent ? u"\"" + runAs.Text + u"\"" : u"(ninguno)");
     }
     output_.Line(line);
     if (output_.Report) output_.Report(ReportItemLine(item));

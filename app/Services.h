@@ -54,7 +54,7 @@ class Services {
   win32::CapturingStarterWin32 tools_;
   win32::ProgramFoldersWin32 programs_;
   win32::CredentialCheckWin32 logons_;
-  PeMachineReader machines_;
+  versioninfo::PeMachineReader machines_;
   win32::PathNamesWin32 paths_;
   win32::LaunchSecretsWin32 secrets_;
   setup::JobServices job_;

@@ -33,6 +33,10 @@
 
 namespace varnel::bench {
 
+using namespace varnel::versioninfo;
+
+using namespace varnel::components;
+
 namespace {
 
 using namespace varnel::setup;

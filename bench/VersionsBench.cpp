@@ -16,6 +16,8 @@
 
 namespace varnel::bench {
 
+using namespace varnel::versioninfo;
+
 namespace {
 
 struct Pass {

@@ -2,7 +2,7 @@
 
 #include "components/GuidText.h"
 
-namespace varnel {
+namespace varnel::components {
 
 Exception TCOMConnection::NothingToConnect() const {
   return Exception(u"Cannot connect, " + Name() +
@@ -34,4 +34,4 @@ void TCOMConnection::DoConnect() {
   SetServer(std::move(server));
 }
 
-}  // namespace varnel
+}  // namespace varnel::components

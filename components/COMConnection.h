@@ -4,7 +4,7 @@
 
 #include "components/DispatchConnection.h"
 
-namespace varnel {
+namespace varnel::components {
 
 class TCOMConnection : public TDispatchConnection {
  public:
@@ -26,4 +26,4 @@ class TCOMConnection : public TDispatchConnection {
   Exception NothingToConnect() const;
 };
 
-}  // namespace varnel
+}  // namespace varnel::components

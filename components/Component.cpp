@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace varnel {
+namespace varnel::components {
 
 TComponent::TComponent(TComponent* owner) : owner_(owner) {
   if (owner_) owner_->components_.push_back(this);
@@ -30,4 +30,4 @@ void TComponent::EndLoading() {
 
 void TComponent::Loaded() { loading_ = false; }
 
-}  // namespace varnel
+}  // namespace varnel::components

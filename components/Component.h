@@ -6,7 +6,7 @@
 
 #include "runtime/String.h"
 
-namespace varnel {
+namespace varnel::components {
 
 class TComponent {
  public:
@@ -49,4 +49,4 @@ class TComponent {
   bool reading_ = false;
 };
 
-}  // namespace varnel
+}  // namespace varnel::components

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace varnel {
+namespace varnel::components {
 
 void TConnection::RegisterClient(IConnectionClient& client) { clients_.push_back(&client); }
 
@@ -48,4 +48,4 @@ void TConnection::SendConnectEvent(bool connecting) {
   for (IConnectionClient* client : clients) client->ConnectChange(*this, connecting);
 }
 
-}  // namespace varnel
+}  // namespace varnel::components

@@ -7,7 +7,7 @@
 
 #include "components/Component.h"
 
-namespace varnel {
+namespace varnel::components {
 
 class TConnection;
 
@@ -67,4 +67,4 @@ class TConnection : public TComponent {
   std::vector<IConnectionClient*> clients_;
 };
 
-}  // namespace varnel
+}  // namespace varnel::components

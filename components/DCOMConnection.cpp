@@ -1,6 +1,6 @@
 #include "components/DCOMConnection.h"
 
-namespace varnel {
+namespace varnel::components {
 
 namespace {
 
@@ -43,4 +43,4 @@ void TDCOMConnection::DoConnect() {
   SetServer(registry.Create(clsid, computer, context));
 }
 
-}  // namespace varnel
+}  // namespace varnel::components

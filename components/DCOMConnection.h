@@ -11,7 +11,7 @@
 #undef SetComputerName
 #endif
 
-namespace varnel {
+namespace varnel::components {
 
 class TDCOMConnection : public TCOMConnection {
  public:
@@ -27,4 +27,4 @@ class TDCOMConnection : public TCOMConnection {
   String computerName_;
 };
 
-}  // namespace varnel
+}  // namespace varnel::components

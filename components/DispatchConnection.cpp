@@ -2,7 +2,7 @@
 
 #include "components/GuidText.h"
 
-namespace varnel {
+namespace varnel::components {
 
 TDispatchConnection::TDispatchConnection(TComponent* owner, IClassRegistry& registry)
     : TRemoteServer(owner), registry_(registry) {}
@@ -63,4 +63,4 @@ void TDispatchConnection::SetConnected(bool value) {
   TRemoteServer::SetConnected(value);
 }
 
-}  // namespace varnel
+}  // namespace varnel::components

@@ -8,7 +8,7 @@
 #include "components/RemoteServer.h"
 #include "runtime/Exceptions.h"
 
-namespace varnel {
+namespace varnel::components {
 
 // Chooses the computer a connection goes to.
 class IObjectBroker {
@@ -71,4 +71,4 @@ class TDispatchConnection : public TRemoteServer {
   TLoginEvent onLogin_;
 };
 
-}  // namespace varnel
+}  // namespace varnel::components

@@ -2,7 +2,7 @@
 
 #include "runtime/Exceptions.h"
 
-namespace varnel {
+namespace varnel::components {
 
 namespace {
 
@@ -70,4 +70,4 @@ Guid ParseGuid(const String& text) {
   return id;  // position 38 (the closing brace) is deliberately not checked
 }
 
-}  // namespace varnel
+}  // namespace varnel::components

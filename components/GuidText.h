@@ -5,7 +5,7 @@
 #include "platform/ClassRegistry.h"
 #include "runtime/String.h"
 
-namespace varnel {
+namespace varnel::components {
 
 // True when all 16 bytes are zero.
 bool IsNullGuid(const Guid& id) noexcept;
@@ -22,4 +22,4 @@ String FormatGuid(const Guid& id);
 // at. Anything else raises EConvertError "'%s' is not a valid GUID value".
 Guid ParseGuid(const String& text);
 
-}  // namespace varnel
+}  // namespace varnel::components

@@ -4,7 +4,7 @@
 #include "components/Connection.h"
 #include "platform/ClassRegistry.h"
 
-namespace varnel {
+namespace varnel::components {
 
 class TRemoteServer : public TConnection {
  public:
@@ -18,4 +18,4 @@ class TRemoteServer : public TConnection {
   ServerObject server_;
 };
 
-}  // namespace varnel
+}  // namespace varnel::components

@@ -4,7 +4,7 @@
 
 #include "components/GuidText.h"
 
-namespace varnel {
+namespace varnel::components {
 
 void SDCOMConnection::SetServerNameNet(const String& value) {
   WriteServerName(FServerName, FServerGUID, value);
@@ -36,4 +36,4 @@ void SDCOMConnection::SetConnected(bool value) {
   }
 }
 
-}  // namespace varnel
+}  // namespace varnel::components

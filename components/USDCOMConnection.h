@@ -5,7 +5,7 @@
 
 #include "components/DCOMConnection.h"
 
-namespace varnel {
+namespace varnel::components {
 
 class SDCOMConnection : public TDCOMConnection {
  public:
@@ -34,4 +34,4 @@ class SDCOMConnection : public TDCOMConnection {
   String FPublicKeyToken;
 };
 
-}  // namespace varnel
+}  // namespace varnel::components

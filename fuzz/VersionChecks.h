@@ -16,6 +16,8 @@
 
 namespace varnel::fuzz {
 
+using namespace varnel::versioninfo;
+
 // One query with the invariants checked; true when found.
 inline bool CheckedQuery(std::span<const std::byte> block, StringView path, VersionValue& value) {
   static const std::byte kMarker[1] = {};

@@ -57,29 +57,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   bool parsed = false;
   Guid id;
   try {
-    id = varnel::ParseGuid(text);
+    id = varnel::components::ParseGuid(text);
     parsed = true;
   } catch (const varnel::EConvertError& e) {
     if (e.Message() != u"'" + text + u"' is not a valid GUID value") __builtin_trap();
   }
   if (parsed != shaped) __builtin_trap();
-  if (parsed && varnel::FormatGuid(id) != Canonical(text)) __builtin_trap();
+  if (parsed && varnel::components::FormatGuid(id) != Canonical(text)) __builtin_trap();
 
   // The same text through the connection's property, starting from a known
   // pair so that a refused text can be seen to leave it alone.
   varnel::TableClassRegistry registry;
   registry.Register(u"Varnel.Registered", kRegistered);
   registry.Register(u"Varnel.Start", kStart);
-  varnel::SDCOMConnection connection(nullptr, registry);
+  varnel::components::SDCOMConnection connection(nullptr, registry);
   connection.SetServerNameNet(u"Varnel.Start");
-  if (connection.ServerGUIDNet() != varnel::FormatGuid(kStart)) __builtin_trap();
+  if (connection.ServerGUIDNet() != varnel::components::FormatGuid(kStart)) __builtin_trap();
 
   try {
     connection.SetServerGUIDNet(text);
   } catch (const varnel::EConvertError& e) {
     if (text.empty() || shaped) __builtin_trap();
     if (e.Message() != u"'" + text + u"' is not a valid GUID value") __builtin_trap();
-    if (connection.ServerGUIDNet() != varnel::FormatGuid(kStart) ||
+    if (connection.ServerGUIDNet() != varnel::components::FormatGuid(kStart) ||
         connection.ServerNameNet() != u"Varnel.Start")
       __builtin_trap();
     return 0;
@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (!shaped) __builtin_trap();
   // Blank identifiers (first three parts zero) read back as the empty text.
-  const String expected = varnel::IsBlankIdentifier(id) ? String() : Canonical(text);
+  const String expected = varnel::components::IsBlankIdentifier(id) ? String() : Canonical(text);
   if (connection.ServerGUIDNet() != expected) __builtin_trap();
   // A registered identifier brings its name; any other keeps the old one.
   const String name = id == kRegistered ? u"Varnel.Registered" : u"Varnel.Start";

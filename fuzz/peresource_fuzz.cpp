@@ -16,7 +16,7 @@
 namespace {
 
 // Hands the fuzz input out as the contents of every file.
-class MemoryFile final : public varnel::IFileReader {
+class MemoryFile final : public varnel::versioninfo::IFileReader {
  public:
   explicit MemoryFile(std::span<const std::byte> bytes) : bytes_(bytes) {}
   std::uint32_t ReadAll(const varnel::String&, std::vector<std::byte>& bytes) override {
@@ -32,14 +32,15 @@ class MemoryFile final : public varnel::IFileReader {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const auto image = std::as_bytes(std::span<const std::uint8_t>(data, size));
-  const varnel::PeResourceLookup found = varnel::FindVersionResource(image);
+  const varnel::versioninfo::PeResourceLookup found =
+      varnel::versioninfo::FindVersionResource(image);
   if (found.error != 0) {
     switch (found.error) {
-      case varnel::kErrorResourceDataNotFound:
-      case varnel::kErrorResourceTypeNotFound:
-      case varnel::kErrorResourceNameNotFound:
-      case varnel::kErrorResourceLangNotFound:
-      case varnel::kErrorInvalidData:
+      case varnel::versioninfo::kErrorResourceDataNotFound:
+      case varnel::versioninfo::kErrorResourceTypeNotFound:
+      case varnel::versioninfo::kErrorResourceNameNotFound:
+      case varnel::versioninfo::kErrorResourceLangNotFound:
+      case varnel::versioninfo::kErrorInvalidData:
         break;
       default:
         __builtin_trap();
@@ -53,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   MemoryFile file(image);
-  varnel::PeVersionSource source(file);
+  varnel::versioninfo::PeVersionSource source(file);
   varnel::fuzz::ReadRecord(source);
   return 0;
 }

@@ -26,12 +26,12 @@ struct JobServices {
   IFolderEnumerator& Folders;
   IClassRegistry& Classes;
   IClock& Clock;
-  ICapturingStarter& Tools;         // DComPerm, by full path, its output captured
-  IProgramFolders& ProgramFolders;  // where DComPerm is looked for
-  ICredentialCheck& Credentials;    // the batch logon of "Este usuario"
-  IMachineReader& Machines;         // which registry view a server writes
-  IPathNames& Paths;                // whose file a registration names
-  ILaunchSecrets& Secrets;          // a named account's stored launch password
+  ICapturingStarter& Tools;               // DComPerm, by full path, its output captured
+  IProgramFolders& ProgramFolders;        // where DComPerm is looked for
+  ICredentialCheck& Credentials;          // the batch logon of "Este usuario"
+  versioninfo::IMachineReader& Machines;  // which registry view a server writes
+  IPathNames& Paths;                      // whose file a registration names
+  ILaunchSecrets& Secrets;                // a named account's stored launch password
 };
 
 }  // namespace varnel::setup

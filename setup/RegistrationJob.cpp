@@ -142,7 +142,7 @@ class Passes {
   // The label of an item: base name, " - ", and the executable's description
   // as its own version information gives it (the record starts empty).
   String Etiqueta(const String& path) {
-    TEXEVersionData data;
+    versioninfo::TEXEVersionData data;
     steps_.LeerVersion(path, data);
     return BaseName(path) + u" - " + data.FileDescription;
   }

@@ -102,7 +102,7 @@ class IRunSteps {
   // (Exception) with its reason: rights to write identities, DComPerm found,
   // and for "Este usuario" an account that can log on.
   virtual void Comprobar(const JobRequest& request) = 0;
-  virtual void LeerVersion(const String& path, TEXEVersionData& data) = 0;
+  virtual void LeerVersion(const String& path, versioninfo::TEXEVersionData& data) = 0;
   // Starts the server with " /REGSERVER" and waits; a refused start fails.
   virtual void Registrar(const String& path, const IStopSignal& stop) = 0;
   virtual void SetServerName(const String& progId) = 0;

@@ -14,7 +14,7 @@ ServerSteps::ServerSteps(JobServices& services, const IIdentitySource& identity,
       identity_(identity),
       keepInPlace_(keepInPlace),
       // Non-visual: owned by the component list, no property set.
-      dcom_(new SDCOMConnection(&components_, services.Classes)) {
+      dcom_(new components::SDCOMConnection(&components_, services.Classes)) {
   dcom_->SetName(u"DCOM");
 }
 
@@ -41,7 +41,7 @@ bool ServerSteps::SameFile(const String& a, const String& b) {
 }
 
 RegistryView ServerSteps::ViewOf(const String& path) {
-  return varnel::ViewOf(services_.Machines.MachineOf(path));
+  return versioninfo::ViewOf(services_.Machines.MachineOf(path));
 }
 
 void ServerSteps::ComprobarRegistro(const String& path, const String& guid,
@@ -60,8 +60,8 @@ void ServerSteps::ComprobarRegistro(const String& path, const String& guid,
   record.AppId = ClassAppIdKey(services_.AppIds, guid, view);
 }
 
-void ServerSteps::LeerVersion(const String& path, TEXEVersionData& data) {
-  GetEXEVersionData(services_.Versions, path, data);
+void ServerSteps::LeerVersion(const String& path, versioninfo::TEXEVersionData& data) {
+  versioninfo::GetEXEVersionData(services_.Versions, path, data);
 }
 
 void ServerSteps::Registrar(const String& path, const IStopSignal& stop) {
@@ -136,7 +136,7 @@ void ServerSteps::Verificar(const String& progId) {
   try {
     // The component's own setter keeps only the text of a failure; the
     // connection below it keeps the result code the reason is chosen by.
-    dcom_->TDCOMConnection::SetConnected(true);
+    dcom_->components::TDCOMConnection::SetConnected(true);
   } catch (const EOleSysError& e) {
     throw Exception(ActivationFailureReason(e.ErrorCode, e.Message()));
   }

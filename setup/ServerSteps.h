@@ -19,12 +19,12 @@ class ServerSteps final : public IRunSteps {
   // started: a re-run that changes nothing says so.
   ServerSteps(JobServices& services, const IIdentitySource& identity, bool keepInPlace = false);
 
-  SDCOMConnection& DCOM() { return *dcom_; }
+  components::SDCOMConnection& DCOM() { return *dcom_; }
   // See CommandRunner::LimitarEspera.
   void LimitarEspera(std::uint32_t seconds) { runner_.LimitarEspera(seconds, services_.Clock); }
 
   void Comprobar(const JobRequest& request) override;
-  void LeerVersion(const String& path, TEXEVersionData& data) override;
+  void LeerVersion(const String& path, versioninfo::TEXEVersionData& data) override;
   void Registrar(const String& path, const IStopSignal& stop) override;
   void SetServerName(const String& progId) override { dcom_->SetServerName(progId); }
   String ServerGUID() override { return dcom_->ServerGUID(); }
@@ -52,8 +52,8 @@ class ServerSteps final : public IRunSteps {
   CommandRunner runner_;
   const IIdentitySource& identity_;
   bool keepInPlace_;
-  TComponent components_;            // owns the connection component
-  SDCOMConnection* dcom_ = nullptr;  // named "DCOM", as on the setup window
+  components::TComponent components_;            // owns the connection component
+  components::SDCOMConnection* dcom_ = nullptr;  // named "DCOM", as on the setup window
 };
 
 }  // namespace varnel::setup

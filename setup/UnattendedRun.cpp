@@ -123,7 +123,8 @@ class LineProgress final : public progress::IRunProgress {
 JobOutcome RestaurarInforme(const UnattendedOptions& options, const String& password,
                             ServerSteps& steps, const IStopSignal& stop, Reporter& reporter) {
   std::vector<std::byte> bytes;
-  if (const std::uint32_t error = StreamFileReader().ReadAll(options.RestorePath, bytes))
+  if (const std::uint32_t error =
+          versioninfo::StreamFileReader().ReadAll(options.RestorePath, bytes))
     throw Exception(u"No se pudo leer el informe " + options.RestorePath + u" (error " +
                     IntToStr(static_cast<std::int32_t>(error)) + u").");
   const std::vector<ReportedIdentity> identities = IdentitiesToRestore(

@@ -1,6 +1,6 @@
 #include "versioninfo/ErrorCodes.h"
 
-namespace varnel {
+namespace varnel::versioninfo {
 
 String BuiltInErrorText(std::uint32_t code) {
   switch (code) {
@@ -27,4 +27,4 @@ String BuiltInErrorText(std::uint32_t code) {
   }
 }
 
-}  // namespace varnel
+}  // namespace varnel::versioninfo

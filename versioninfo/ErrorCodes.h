@@ -7,7 +7,7 @@
 
 #include "runtime/String.h"
 
-namespace varnel {
+namespace varnel::versioninfo {
 
 inline constexpr std::uint32_t kErrorFileNotFound = 2;
 inline constexpr std::uint32_t kErrorPathNotFound = 3;
@@ -22,4 +22,4 @@ inline constexpr std::uint32_t kErrorResourceLangNotFound = 1815;
 // The English system text of one of the codes above; empty for any other.
 String BuiltInErrorText(std::uint32_t code);
 
-}  // namespace varnel
+}  // namespace varnel::versioninfo

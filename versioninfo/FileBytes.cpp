@@ -7,7 +7,7 @@
 
 #include "versioninfo/ErrorCodes.h"
 
-namespace varnel {
+namespace varnel::versioninfo {
 namespace {
 
 std::filesystem::path ToPath(const String& path) {
@@ -67,4 +67,4 @@ std::uint32_t ReadFilePart(const String& path, std::uint64_t offset, std::size_t
   return 0;
 }
 
-}  // namespace varnel
+}  // namespace varnel::versioninfo

@@ -9,7 +9,7 @@
 
 #include "runtime/String.h"
 
-namespace varnel {
+namespace varnel::versioninfo {
 
 class IFileReader {
  public:
@@ -32,4 +32,4 @@ class StreamFileReader final : public IFileReader {
 std::uint32_t ReadFilePart(const String& path, std::uint64_t offset, std::size_t count,
                            std::vector<std::byte>& bytes);
 
-}  // namespace varnel
+}  // namespace varnel::versioninfo

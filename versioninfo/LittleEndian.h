@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-namespace varnel {
+namespace varnel::versioninfo {
 
 class ByteReader {
  public:
@@ -37,4 +37,4 @@ class ByteReader {
   std::span<const std::byte> bytes_;
 };
 
-}  // namespace varnel
+}  // namespace varnel::versioninfo

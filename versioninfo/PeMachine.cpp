@@ -5,7 +5,7 @@
 #include "versioninfo/FileBytes.h"
 #include "versioninfo/LittleEndian.h"
 
-namespace varnel {
+namespace varnel::versioninfo {
 namespace {
 
 constexpr std::size_t kDosHeaderSize = 64;
@@ -59,4 +59,4 @@ PeMachine PeMachineReader::MachineOf(const String& path) {
   return MachineAt(ByteReader(header), 0);
 }
 
-}  // namespace varnel
+}  // namespace varnel::versioninfo

@@ -13,7 +13,7 @@
 #include "platform/RegistryView.h"
 #include "runtime/String.h"
 
-namespace varnel {
+namespace varnel::versioninfo {
 
 enum class PeMachine {
   Unknown,  // not a PE image, or one that could not be read
@@ -48,4 +48,4 @@ class PeMachineReader final : public IMachineReader {
   PeMachine MachineOf(const String& path) override;
 };
 
-}  // namespace varnel
+}  // namespace varnel::versioninfo

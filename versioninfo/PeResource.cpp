@@ -6,7 +6,7 @@
 #include "versioninfo/ErrorCodes.h"
 #include "versioninfo/LittleEndian.h"
 
-namespace varnel {
+namespace varnel::versioninfo {
 namespace {
 
 constexpr std::size_t kDosHeaderSize = 64;
@@ -171,4 +171,4 @@ PeResourceLookup FindVersionResource(std::span<const std::byte> image) {
   return PeResourceLookup{0, data.first(dataSize)};
 }
 
-}  // namespace varnel
+}  // namespace varnel::versioninfo

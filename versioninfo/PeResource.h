@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <span>
 
-namespace varnel {
+namespace varnel::versioninfo {
 
 struct PeResourceLookup {
   // 0 when found. Otherwise a Windows error code:
@@ -28,4 +28,4 @@ struct PeResourceLookup {
 
 PeResourceLookup FindVersionResource(std::span<const std::byte> image);
 
-}  // namespace varnel
+}  // namespace varnel::versioninfo

@@ -7,7 +7,7 @@
 #include "versioninfo/PeResource.h"
 #include "versioninfo/VersionBlock.h"
 
-namespace varnel {
+namespace varnel::versioninfo {
 
 PeVersionSource::PeVersionSource(IFileReader& files, SystemTextFunction systemText)
     : files_(files), systemText_(std::move(systemText)) {}
@@ -55,4 +55,4 @@ bool PeVersionSource::QueryValue(std::span<const std::byte> block, const String&
   return false;
 }
 
-}  // namespace varnel
+}  // namespace varnel::versioninfo

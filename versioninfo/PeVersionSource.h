@@ -10,7 +10,7 @@
 #include "versioninfo/ErrorCodes.h"
 #include "versioninfo/FileBytes.h"
 
-namespace varnel {
+namespace varnel::versioninfo {
 
 class PeVersionSource final : public IVersionSource {
  public:
@@ -37,4 +37,4 @@ class PeVersionSource final : public IVersionSource {
   std::uint32_t lastError_ = 0;
 };
 
-}  // namespace varnel
+}  // namespace varnel::versioninfo

@@ -4,7 +4,7 @@
 
 #include "versioninfo/LittleEndian.h"
 
-namespace varnel {
+namespace varnel::versioninfo {
 namespace {
 
 constexpr std::size_t kHeaderSize = 6;  // wLength, wValueLength, wType
@@ -97,4 +97,4 @@ bool VerQueryValueBlock(std::span<const std::byte> block, StringView subBlock,
   return true;
 }
 
-}  // namespace varnel
+}  // namespace varnel::versioninfo

@@ -18,7 +18,7 @@
 #include "platform/VersionSource.h"
 #include "runtime/String.h"
 
-namespace varnel {
+namespace varnel::versioninfo {
 
 // Looks up `subBlock` in the block as VerQueryValueW does: components are
 // separated by backslashes, empty components are skipped (so "\" is the
@@ -27,4 +27,4 @@ namespace varnel {
 // node) and its wValueLength; on failure `value` is left alone.
 bool VerQueryValueBlock(std::span<const std::byte> block, StringView subBlock, VersionValue& value);
 
-}  // namespace varnel
+}  // namespace varnel::versioninfo

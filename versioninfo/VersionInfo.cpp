@@ -7,7 +7,7 @@
 #include "runtime/Exceptions.h"
 #include "versioninfo/ErrorCodes.h"
 
-namespace varnel {
+namespace varnel::versioninfo {
 namespace {
 
 struct FieldName {
@@ -90,4 +90,4 @@ void GetEXEVersionData(IVersionSource& source, const String& path, TEXEVersionDa
   data = std::move(result);
 }
 
-}  // namespace varnel
+}  // namespace varnel::versioninfo

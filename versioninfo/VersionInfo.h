@@ -5,7 +5,7 @@
 #include "platform/VersionSource.h"
 #include "runtime/String.h"
 
-namespace varnel {
+namespace varnel::versioninfo {
 
 // Each field keeps its value unless the version resource holds it.
 struct TEXEVersionData {
@@ -31,4 +31,4 @@ struct TEXEVersionData {
 // unchanged.
 void GetEXEVersionData(IVersionSource& source, const String& path, TEXEVersionData& data);
 
-}  // namespace varnel
+}  // namespace varnel::versioninfo

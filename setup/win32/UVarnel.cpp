@@ -118,8 +118,8 @@ TFrmVarnel::TFrmVarnel(forms::IFormHost& host, JobServices& services, IShellDial
 TFrmVarnel::~TFrmVarnel() = default;
 
 void TFrmVarnel::FormShow() {
-  TEXEVersionData data;
-  GetEXEVersionData(services_.Versions, OwnExecutablePath(), data);
+  versioninfo::TEXEVersionData data;
+  versioninfo::GetEXEVersionData(services_.Versions, OwnExecutablePath(), data);
   SetCaption(u"QUIRAL QRM - Configuración Servidores Quiral Velmira");
   LblVersion->SetCaption(u"Versión: " + data.FileVersion);
   LblVersion->SetLeft(VersionLabelLeft(Left(), Width(), LblVersion->Width()));

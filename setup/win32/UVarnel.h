@@ -40,7 +40,7 @@ class TFrmVarnel : public forms::Form, private IIdentitySource {
   forms::PictureButton* BitBtnAceptar = nullptr;
   // The connection component the run writes ServerName to; the run's steps
   // own it and keep it as long as the window.
-  SDCOMConnection* DCOM = nullptr;
+  components::SDCOMConnection* DCOM = nullptr;
   forms::RadioGroup* RdgTipRegi = nullptr;
   forms::Image* Image1 = nullptr;
   forms::Label* LblVersion = nullptr;

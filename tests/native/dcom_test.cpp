@@ -11,6 +11,7 @@
 #include "runtime/Exceptions.h"
 
 using namespace varnel;
+using namespace varnel::components;
 
 namespace {
 

@@ -6,6 +6,7 @@
 
 using namespace varnel;
 using namespace varnel::setup;
+using namespace varnel::versioninfo;
 using nlohmann::json;
 
 TEST(JsonReport, ItemLinesCarryExactlyTheKeysOfTheirPhase) {

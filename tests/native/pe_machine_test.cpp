@@ -14,6 +14,8 @@
 #include "versioninfo/PeMachine.h"
 
 namespace varnel {
+
+using namespace varnel::versioninfo;
 namespace {
 
 using testing::Bytes;

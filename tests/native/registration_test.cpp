@@ -12,6 +12,7 @@
 
 using namespace varnel;
 using namespace varnel::setup;
+using namespace varnel::versioninfo;
 
 namespace {
 

@@ -10,6 +10,7 @@
 
 using namespace varnel;
 using namespace varnel::setup;
+using namespace varnel::versioninfo;
 using nlohmann::json;
 
 namespace {

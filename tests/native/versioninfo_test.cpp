@@ -20,6 +20,8 @@
 #include "versioninfo/VersionInfo.h"
 
 namespace varnel {
+
+using namespace varnel::versioninfo;
 namespace {
 
 using testing::Bytes;

@@ -17,6 +17,7 @@
 #include "platform/win32/Unique.h"
 
 using namespace varnel;
+using namespace varnel::components;
 using namespace varnel::win32;
 
 namespace {

@@ -17,6 +17,8 @@
 #include "versioninfo/VersionInfo.h"
 
 namespace varnel {
+
+using namespace varnel::versioninfo;
 namespace {
 
 String WindowsPath(std::string_view linuxPath) {

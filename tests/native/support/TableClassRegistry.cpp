@@ -7,6 +7,8 @@
 
 namespace varnel {
 
+using namespace varnel::components;
+
 namespace {
 
 char16_t FoldCase(char16_t c) {

@@ -17,6 +17,8 @@
 #include "versioninfo/VersionInfo.h"
 
 namespace varnel::ui {
+
+using namespace varnel::versioninfo;
 namespace {
 
 std::string U8(const String& text) { return ToUtf8(text); }

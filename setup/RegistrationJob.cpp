@@ -105,11 +105,7 @@ class Passes {
         steps_.AsignarPermisosDcom(item.Clsid, stop_, item.Identity);
       });
     }
-    current_.reset();
-    if (stop_.StopRequested()) {
-      outcome_.Stopped = true;
-      outcome_.NotHandled = count - handled;
-    }
+    EndPass(count - handled);
   }
 
   // Activates each server whose two steps succeeded, as a client would, and
@@ -132,11 +128,15 @@ class Passes {
       ++handled;
       DoItem([&](ItemResult& item) { steps_.Verificar(item.ProgId); });
     }
+    EndPass(count - handled);
+  }
+
+  // After a pass that a stop may have cut short: `left` servers lack a step.
+  void EndPass(std::int32_t left) {
     current_.reset();
-    if (stop_.StopRequested()) {
-      outcome_.Stopped = true;
-      outcome_.NotHandled = count - handled;
-    }
+    if (!stop_.StopRequested()) return;
+    outcome_.Stopped = true;
+    outcome_.NotHandled = left;
   }
 
   // The label of an item: base name, " - ", and the executable's description

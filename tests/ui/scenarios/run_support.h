@@ -19,6 +19,7 @@
 #include "platform/win32/Unique.h"
 #include "runtime/Exceptions.h"
 #include "tests/ui/driver/Driver.h"
+#include "tests/ui/driver/Server32.h"
 
 namespace varnel::ui::run {
 
@@ -77,32 +78,10 @@ inline String ServerFixture(StringView name) {
 
 inline String ProgIdOf(const String& base) { return base + u"." + base + u"DMR"; }
 
-inline std::uint64_t Fnv1a(const String& text, std::uint64_t hash) {
-  for (const char16_t unit : text) {
-    for (int shift = 0; shift < 16; shift += 8) {
-      hash ^= (static_cast<unsigned>(unit) >> shift) & 0xFFu;
-      hash *= 0x100000001B3ull;
-    }
-  }
-  return hash;
-}
-
 // The class identifier a stand-in server copy registers for its base name:
-// worked out here independently, so the registry's value can be checked.
-inline String ExpectedClsid(const String& base) {
-  const String key = Upper(base);
-  const std::uint64_t high = Fnv1a(key, 0xCBF29CE484222325ull);
-  const std::uint64_t low = Fnv1a(key, high ^ 0x5A17C0DEDEADBEEFull);
-  GUID id{};
-  id.Data1 = static_cast<unsigned long>(high >> 32);
-  id.Data2 = static_cast<unsigned short>(high >> 16);
-  id.Data3 = static_cast<unsigned short>((high & 0x0FFFu) | 0x5000u);
-  id.Data4[0] = static_cast<unsigned char>(((low >> 56) & 0x3Fu) | 0x80u);
-  for (int i = 1; i < 8; ++i) id.Data4[i] = static_cast<unsigned char>(low >> (8 * (7 - i)));
-  wchar_t text[40];
-  const int length = ::StringFromGUID2(id, text, 40);
-  return FromW(text, length > 0 ? static_cast<std::size_t>(length - 1) : 0);
-}
+// worked out by the driver from the name alone, so the registry's value can be
+// checked.
+inline String ExpectedClsid(const String& base) { return StandInIds(base).Clsid; }
 
 inline const String kClasses = u"SOFTWARE\\Classes\\";
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include <nlohmann/json.hpp>
 
 #include "native/support/TableClassRegistry.h"
@@ -122,4 +125,62 @@ TEST(UnattendedRun, AWhatIfThatEndsEarlyNamesItsItemInTheWhatIfPhase) {
   EXPECT_EQ(summary["summary"], "errors");
   EXPECT_EQ(summary["failed"], 1);
   EXPECT_NE(lines.find(u"Acceso denegado."), String::npos);
+}
+
+namespace {
+
+// What a restore needs before it starts: the right to write identities, and
+// DComPerm beside the program.
+class ReadyTools final : public IAppIdRegistry, public IProgramFolders {
+ public:
+  RunAsValue ReadRunAs(const String&) override { return {true, false, u""}; }
+  std::optional<String> ReadClassAppId(const String&, RegistryView) override {
+    return std::nullopt;
+  }
+  std::optional<String> ReadLocalServer32(const String&, RegistryView) override {
+    return std::nullopt;
+  }
+  bool CanWriteIdentities() override { return true; }
+  String OwnFolder() override { return u"C:\\Varnel"; }
+  String SystemFolder() override { return u"C:\\Windows\\System32"; }
+  String PathVariable() override { return {}; }
+  bool FileExists(const String& path) override { return path == u"C:\\Varnel\\DComPerm.exe"; }
+};
+
+class Stopped final : public IStopSignal {
+ public:
+  bool StopRequested() const override { return true; }
+};
+
+}  // namespace
+
+// Ctrl+C has an exit code of its own, apart from a server that failed.
+TEST(UnattendedRun, AStopExitsWithItsOwnCodeAndStartsNothing) {
+  const std::filesystem::path file =
+      std::filesystem::temp_directory_path() / "varnel_restore_stop.jsonl";
+  std::ofstream(file, std::ios::binary)
+      << R"({"path":"C:\\s\\Uno.exe","phase":"identity","ok":true,"progId":"Uno.UnoDMR",)"
+      << R"("clsid":"","runAs":null,"appId":"{00000001-0002-0003-0405-060708090A0B}",)"
+      << R"("runAsBefore":"Interactive User","changed":true})"
+      << "\n"
+      << R"({"summary":"success"})"
+      << "\n";
+  Untouched untouched;
+  ReadyTools tools;
+  TableClassRegistry classes;
+  JobServices services{untouched, untouched, untouched, tools,     untouched, classes,  untouched,
+                       untouched, tools,     untouched, untouched, untouched, untouched};
+  std::vector<std::string> report;
+  UnattendedOutput output;
+  output.Line = [](const String&) {};
+  output.ErrorLine = output.Line;
+  output.Report = [&](const std::string& line) { report.push_back(line); };
+  UnattendedOptions options;
+  options.RestorePath = FromUtf8(file.string());
+  EXPECT_EQ(RunUnattended(options, u"", services, Stopped(), output), kExitStopped);
+  ASSERT_FALSE(report.empty());
+  const json summary = json::parse(report.back());
+  EXPECT_EQ(summary["exitCode"], kExitStopped);
+  EXPECT_EQ(summary["summary"], "errors");
+  std::filesystem::remove(file);
 }

@@ -86,9 +86,7 @@ class Passes {
       return;
     }
 
-    progress_.Finalizar();
-    progress_.Inicializar(count, true);
-    progress_.MensajeDelProceso(u"Asignando permisos DCOM...");
+    NextPass(count, u"Asignando permisos DCOM...");
     std::int32_t handled = 0;
     for (const String& path : list) {
       current_ = ItemResult{
@@ -117,9 +115,7 @@ class Passes {
                        [&](const ItemResult& item) { return item.Path == path && !item.Ok; }))
         verified.push_back(path);
     const auto count = static_cast<std::int32_t>(verified.size());
-    progress_.Finalizar();
-    progress_.Inicializar(count, true);
-    progress_.MensajeDelProceso(u"Verificando servidores DCOM...");
+    NextPass(count, u"Verificando servidores DCOM...");
     std::int32_t handled = 0;
     for (const String& path : verified) {
       current_ = ItemResult{
@@ -129,6 +125,13 @@ class Passes {
       DoItem([&](ItemResult& item) { steps_.Verificar(item.ProgId); });
     }
     EndPass(count - handled);
+  }
+
+  // The window closes the pass before and opens the next one.
+  void NextPass(std::int32_t count, const String& message) {
+    progress_.Finalizar();
+    progress_.Inicializar(count, true);
+    progress_.MensajeDelProceso(message);
   }
 
   // After a pass that a stop may have cut short: `left` servers lack a step.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <system_error>
 
 #include "versioninfo/ErrorCodes.h"
@@ -30,18 +31,8 @@ std::uint32_t OpenFailure(const std::filesystem::path& file) {
 }  // namespace
 
 std::uint32_t StreamFileReader::ReadAll(const String& path, std::vector<std::byte>& bytes) {
-  const std::filesystem::path file = ToPath(path);
-  std::error_code ec;
-  if (std::filesystem::is_directory(file, ec)) return kErrorAccessDenied;
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return OpenFailure(file);
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size < 0) return kErrorReadFault;
-  in.seekg(0, std::ios::beg);
-  bytes.resize(static_cast<std::size_t>(size));
-  if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size)) return kErrorReadFault;
-  return 0;
+  // The whole file is the part that starts at 0 and is as long as it can be.
+  return ReadFilePart(path, 0, std::numeric_limits<std::size_t>::max(), bytes);
 }
 
 std::uint32_t ReadFilePart(const String& path, std::uint64_t offset, std::size_t count,
